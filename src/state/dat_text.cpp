@@ -1,0 +1,209 @@
+#include "state/dat_text.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "state/cp932.h"
+
+namespace lum {
+
+namespace {
+
+std::string describe(const std::string& file, int line, const std::string& reason) {
+    if (line > 0) return file + ": line " + std::to_string(line) + ": " + reason;
+    return file + ": " + reason;
+}
+
+bool is_blank_or_break(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+DataError::DataError(std::string file, int line, std::string reason)
+    : std::runtime_error(describe(file, line, reason)),
+      file_(std::move(file)),
+      line_(line),
+      reason_(std::move(reason)) {}
+
+DatReader::DatReader(std::string bytes, std::string name)
+    : bytes_(std::move(bytes)), name_(std::move(name)) {}
+
+DatReader DatReader::open(const std::filesystem::path& path) {
+    return DatReader(read_file_bytes(path), path.string());
+}
+
+void DatReader::fail(int line, const std::string& reason) const { throw DataError(name_, line, reason); }
+
+// A line ends with LF, CR LF or a lone CR.
+void DatReader::skip_line_end() {
+    while (pos_ < bytes_.size()) {
+        char c = bytes_[pos_++];
+        if (c == '\n') break;
+        if (c == '\r') {
+            if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
+            break;
+        }
+    }
+    ++line_;
+}
+
+std::string DatReader::read_string() {
+    if (at_end()) return {};
+    size_t start = pos_;
+    size_t end = start;
+    while (end < bytes_.size() && bytes_[end] != '\n' && bytes_[end] != '\r') ++end;
+    int line = line_;
+    std::string raw = bytes_.substr(start, end - start);
+    pos_ = end;
+    skip_line_end();
+    auto text = cp932_to_utf8(raw);
+    if (!text) fail(line, "not valid Shift-JIS (CP932) text");
+    return *text;
+}
+
+int DatReader::read_int() {
+    while (pos_ < bytes_.size() && is_blank_or_break(static_cast<unsigned char>(bytes_[pos_]))) {
+        unsigned char c = static_cast<unsigned char>(bytes_[pos_]);
+        ++pos_;
+        if (c == '\n') {
+            ++line_;
+        } else if (c == '\r') {
+            if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
+            ++line_;
+        }
+    }
+    if (at_end()) return 0;
+
+    int line = line_;
+    std::string token;
+    while (pos_ < bytes_.size() && token.size() < 32) {
+        unsigned char c = static_cast<unsigned char>(bytes_[pos_]);
+        if (c == ' ' || c < 0x20 || c == 0x7F) break;
+        token += static_cast<char>(c);
+        ++pos_;
+    }
+    // Whatever follows the number on its line is ignored.
+    while (pos_ < bytes_.size() && bytes_[pos_] != '\n' && bytes_[pos_] != '\r') ++pos_;
+    skip_line_end();
+
+    size_t i = 0;
+    bool negative = false;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+    if (i == token.size()) {
+        auto shown = cp932_to_utf8(token).value_or("?");
+        fail(line, token.empty() ? std::string("a number was expected")
+                                 : "\"" + shown + "\" is not a number");
+    }
+    long long v = 0;
+    for (; i < token.size(); ++i) {
+        char c = token[i];
+        if (c < '0' || c > '9') {
+            auto shown = cp932_to_utf8(token).value_or("?");
+            fail(line, "\"" + shown + "\" is not a number");
+        }
+        v = v * 10 + (c - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1) fail(line, "number out of range");
+    }
+    if (negative) v = -v;
+    if (v > INT_MAX || v < INT_MIN) fail(line, "number out of range");
+    return static_cast<int>(v);
+}
+
+void DatWriter::write_string(std::string_view utf8) {
+    std::string clean(utf8);
+    for (char& c : clean)
+        if (c == '\r' || c == '\n') c = ' ';
+    auto bytes = utf8_to_cp932(clean);
+    if (!bytes)
+        throw DataError(name_, lines_ + 1,
+                        "\"" + clean + "\" holds a character Shift-JIS (CP932) cannot store");
+    out_ += *bytes;
+    out_ += "\r\n";
+    ++lines_;
+}
+
+void DatWriter::write_int(int v) {
+    out_ += std::to_string(v);
+    out_ += "\r\n";
+    ++lines_;
+}
+
+std::string read_file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw DataError(path.string(), 0, "cannot open the file");
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) throw DataError(path.string(), 0, "cannot read the file");
+    return ss.str();
+}
+
+void write_file_atomic(const std::filesystem::path& path, std::string_view bytes,
+                       const std::filesystem::path* backup) {
+    namespace fs = std::filesystem;
+    const std::string name = path.string();
+    fs::path tmp = path;
+    tmp += ".tmp";
+
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(errno));
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
+    }
+
+    std::error_code ec;
+    if (backup && fs::exists(path, ec)) {
+        // A hard link keeps the old file under the backup name without a moment in which
+        // neither exists; fall back to a copy where links are not possible.
+        fs::path bak_tmp = *backup;
+        bak_tmp += ".tmp";
+        fs::remove(bak_tmp, ec);
+        ec.clear();
+        fs::create_hard_link(path, bak_tmp, ec);
+        if (ec) {
+            ec.clear();
+            fs::copy_file(path, bak_tmp, fs::copy_options::overwrite_existing, ec);
+        }
+        if (!ec) fs::rename(bak_tmp, *backup, ec);
+        if (ec) {
+            fs::remove(bak_tmp, ec);
+            ::unlink(tmp.c_str());
+            throw DataError(name, 0, "cannot keep the previous file as " + backup->string());
+        }
+    }
+
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(tmp.c_str());
+        throw DataError(name, 0, std::string("cannot replace the file: ") + std::strerror(err));
+    }
+    // Make the rename itself durable.
+    int dfd = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+}  // namespace lum

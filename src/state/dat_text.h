@@ -1,0 +1,88 @@
+#pragma once
+
+// Line-oriented CP932 text files: every value on its own line, in a fixed order, with no keys.
+// Strings are whole lines; integers are read leniently the way the game always has.
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace lum {
+
+// A fault in a data file, naming the file, the line (0 when the file as a whole is at fault)
+// and the reason.
+class DataError : public std::runtime_error {
+public:
+    DataError(std::string file, int line, std::string reason);
+    const std::string& file() const { return file_; }
+    int line() const { return line_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string file_;
+    int line_;
+    std::string reason_;
+};
+
+class DatReader {
+public:
+    // `name` is what messages call the file (usually its path).
+    DatReader(std::string bytes, std::string name);
+
+    static DatReader open(const std::filesystem::path& path);
+
+    // The rest of the current line, converted to UTF-8; empty past the end of the file.
+    std::string read_string();
+    // Skips blanks, tabs and line ends, takes up to 32 characters up to the next blank or
+    // control character as a signed decimal number, and moves to the next line.
+    // 0 past the end of the file; anything else that is not a number is a DataError.
+    int read_int();
+    // The low 8 bits of read_int().
+    std::uint8_t read_byte() { return static_cast<std::uint8_t>(read_int() & 0xFF); }
+
+    bool at_end() const { return pos_ >= bytes_.size(); }
+    // 1-based number of the line the next value starts on.
+    int line() const { return line_; }
+    const std::string& name() const { return name_; }
+
+private:
+    void skip_line_end();
+    [[noreturn]] void fail(int line, const std::string& reason) const;
+
+    std::string bytes_;
+    std::string name_;
+    size_t pos_ = 0;
+    int line_ = 1;
+};
+
+class DatWriter {
+public:
+    explicit DatWriter(std::string name) : name_(std::move(name)) {}
+
+    // Writes the string in CP932 followed by CR LF. Line breaks inside the string cannot be
+    // stored in a line and become blanks. A character CP932 cannot hold is a DataError.
+    void write_string(std::string_view utf8);
+    void write_int(int v);
+
+    const std::string& bytes() const { return out_; }
+    int lines() const { return lines_; }
+
+private:
+    std::string name_;
+    std::string out_;
+    int lines_ = 0;
+};
+
+// Reads a whole file; a file that cannot be opened or read is a DataError.
+std::string read_file_bytes(const std::filesystem::path& path);
+
+// Replaces `path` so that it holds either its old bytes or the new ones, never a mixture:
+// writes a temporary file in the same folder, flushes and syncs it, then renames it over the
+// old one. When `backup` is given, the old file is first kept under that name.
+// A failure is a DataError and leaves the old file in place.
+void write_file_atomic(const std::filesystem::path& path, std::string_view bytes,
+                       const std::filesystem::path* backup = nullptr);
+
+}  // namespace lum

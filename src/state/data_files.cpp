@@ -1,0 +1,399 @@
+#include "state/data_files.h"
+
+#include <filesystem>
+
+namespace lum {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- single files
+
+namespace {
+
+void read_chara(DatReader& r, TChara& c) {
+    c.name = r.read_string();
+    c.profile = r.read_string();
+    c.aiko_name = r.read_string();
+    c.state = r.read_byte();
+    c.job = r.read_byte();
+    c.x = r.read_byte();
+    c.y = r.read_byte();
+    for (int* f : {&c.level, &c.hp, &c.mp, &c.max_hp, &c.max_mp, &c.body, &c.magic, &c.order,
+                   &c.calm, &c.mech, &c.justice, &c.dark, &c.beast, &c.past, &c.speed,
+                   &c.lifespan, &c.sex, &c.exp, &c.aiko_power, &c.oath, &c.oath_count})
+        *f = r.read_int();
+}
+
+void write_chara(DatWriter& w, const TChara& c) {
+    w.write_string(c.name);
+    w.write_string(c.profile);
+    w.write_string(c.aiko_name);
+    for (int v : {int(c.state), int(c.job), int(c.x), int(c.y)}) w.write_int(v);
+    for (int v : {c.level, c.hp, c.mp, c.max_hp, c.max_mp, c.body, c.magic, c.order, c.calm,
+                  c.mech, c.justice, c.dark, c.beast, c.past, c.speed, c.lifespan, c.sex, c.exp,
+                  c.aiko_power, c.oath, c.oath_count})
+        w.write_int(v);
+}
+
+}  // namespace
+
+void read_save(DatReader& r, GameState& gs) {
+    gs.player_name = r.read_string();
+    gs.clear_mark = r.read_int();
+    gs.money = r.read_int();
+    gs.ark = r.read_int();
+    gs.stage_no = r.read_int();
+    gs.spare_text1 = r.read_string();
+    gs.spare_text2 = r.read_string();
+    gs.spare_text3 = r.read_string();
+    for (int& v : gs.item_owned) v = r.read_int();
+    for (byte& v : gs.place_flags) v = r.read_byte();
+    for (byte& v : gs.skill_flags) v = r.read_byte();
+    // All 31 records are read; a file written by the game holds 28, so 28..30 come out empty.
+    for (TChara& c : gs.chara) read_chara(r, c);
+}
+
+void write_save(DatWriter& w, const GameState& gs) {
+    w.write_string(gs.player_name);
+    w.write_int(gs.clear_mark);
+    w.write_int(gs.money);
+    w.write_int(gs.ark);
+    w.write_int(gs.stage_no);
+    w.write_string(gs.spare_text1);
+    w.write_string(gs.spare_text2);
+    w.write_string(gs.spare_text3);
+    for (int v : gs.item_owned) w.write_int(v);
+    for (byte v : gs.place_flags) w.write_int(v);
+    for (byte v : gs.skill_flags) w.write_int(v);
+    for (int i = 0; i < kSavedCharas; ++i) write_chara(w, gs.chara[i]);
+}
+
+void read_magic(DatReader& r, GameState& gs) {
+    for (int f = 1; f <= kFilledFamilies; ++f)
+        for (int s = 1; s <= 4; ++s) {
+            TSkill& k = gs.skill_table[f][s];
+            k.name = r.read_string();
+            k.text1 = r.read_string();
+            k.text2 = r.read_string();
+        }
+}
+
+void write_magic(DatWriter& w, const GameState& gs) {
+    for (int f = 1; f <= kFilledFamilies; ++f)
+        for (int s = 1; s <= 4; ++s) {
+            const TSkill& k = gs.skill_table[f][s];
+            w.write_string(k.name);
+            w.write_string(k.text1);
+            w.write_string(k.text2);
+        }
+}
+
+void read_job(DatReader& r, GameState& gs) {
+    for (TJob& j : gs.job_table) {
+        j.name = r.read_string();
+        j.about = r.read_string();
+        j.growth_text = r.read_string();
+        j.skills_text = r.read_string();
+        j.req_level = r.read_int();
+        for (int& v : j.req) v = r.read_int();
+        j.sex_rule = r.read_int();
+        j.ark_cost = r.read_int();
+        for (int& v : j.growth) v = r.read_int();
+    }
+}
+
+void write_job(DatWriter& w, const GameState& gs) {
+    for (const TJob& j : gs.job_table) {
+        w.write_string(j.name);
+        w.write_string(j.about);
+        w.write_string(j.growth_text);
+        w.write_string(j.skills_text);
+        w.write_int(j.req_level);
+        for (int v : j.req) w.write_int(v);
+        w.write_int(j.sex_rule);
+        w.write_int(j.ark_cost);
+        for (int v : j.growth) w.write_int(v);
+    }
+}
+
+void read_aiko(DatReader& r, GameState& gs) {
+    for (auto& s : gs.aiko_names) s = r.read_string();
+}
+void write_aiko(DatWriter& w, const GameState& gs) {
+    for (const auto& s : gs.aiko_names) w.write_string(s);
+}
+void read_name(DatReader& r, GameState& gs) {
+    for (auto& s : gs.name_table) s = r.read_string();
+}
+void write_name(DatWriter& w, const GameState& gs) {
+    for (const auto& s : gs.name_table) w.write_string(s);
+}
+void read_tikai(DatReader& r, GameState& gs) {
+    for (auto& s : gs.oath_table) s = r.read_string();
+}
+void write_tikai(DatWriter& w, const GameState& gs) {
+    for (const auto& s : gs.oath_table) w.write_string(s);
+}
+
+void read_place(DatReader& r, GameState& gs) {
+    for (TPlace& p : gs.place_table) {
+        p.name = r.read_string();
+        p.text = r.read_string();
+        p.map_file = r.read_string();
+        p.spare = r.read_string();
+    }
+}
+
+void write_place(DatWriter& w, const GameState& gs) {
+    for (const TPlace& p : gs.place_table) {
+        w.write_string(p.name);
+        w.write_string(p.text);
+        w.write_string(p.map_file);
+        w.write_string(p.spare);
+    }
+}
+
+void read_item(DatReader& r, GameState& gs) {
+    for (TItem& it : gs.item_table) {
+        it.name = r.read_string();
+        it.text = r.read_string();
+        it.kind = r.read_int();
+        it.value = r.read_int();
+    }
+}
+
+void write_item(DatWriter& w, const GameState& gs) {
+    for (const TItem& it : gs.item_table) {
+        w.write_string(it.name);
+        w.write_string(it.text);
+        w.write_int(it.kind);
+        w.write_int(it.value);
+    }
+}
+
+void read_enemies_and_script(DatReader& r, std::array<TEnemyEntry, kStageEnemies>& enemies,
+                             std::array<TScriptLine, kScriptLines>& script) {
+    for (TEnemyEntry& e : enemies) {
+        e.name = r.read_string();
+        e.profile = r.read_string();
+        e.sprite_file = r.read_string();
+        e.portrait_file = r.read_string();
+        e.sex = r.read_byte();
+        e.job = r.read_byte();
+        e.state = r.read_byte();
+        e.speech = r.read_string();
+    }
+    for (TScriptLine& l : script) {
+        l.code = r.read_byte();
+        l.arg = r.read_string();
+    }
+}
+
+void write_enemies_and_script(DatWriter& w, const std::array<TEnemyEntry, kStageEnemies>& enemies,
+                              const std::array<TScriptLine, kScriptLines>& script) {
+    for (const TEnemyEntry& e : enemies) {
+        w.write_string(e.name);
+        w.write_string(e.profile);
+        w.write_string(e.sprite_file);
+        w.write_string(e.portrait_file);
+        w.write_int(e.sex);
+        w.write_int(e.job);
+        w.write_int(e.state);
+        w.write_string(e.speech);
+    }
+    for (const TScriptLine& l : script) {
+        w.write_int(l.code);
+        w.write_string(l.arg);
+    }
+}
+
+// ---------------------------------------------------------------- the save and the tables
+
+namespace {
+
+fs::path with_suffix(fs::path p, const char* suffix) {
+    p += suffix;
+    return p;
+}
+
+// The saved groups (header, flags, characters) of `from`, copied into `to`.
+void copy_saved_groups(const GameState& from, GameState& to) {
+    to.player_name = from.player_name;
+    to.clear_mark = from.clear_mark;
+    to.money = from.money;
+    to.ark = from.ark;
+    to.stage_no = from.stage_no;
+    to.spare_text1 = from.spare_text1;
+    to.spare_text2 = from.spare_text2;
+    to.spare_text3 = from.spare_text3;
+    to.item_owned = from.item_owned;
+    to.place_flags = from.place_flags;
+    to.skill_flags = from.skill_flags;
+    to.chara = from.chara;
+}
+
+}  // namespace
+
+std::vector<std::string> load_game(GameState& gs) {
+    std::vector<std::string> notices;
+    const fs::path my = gs.dat_path("my.dat");
+    const fs::path my_bak = with_suffix(my, ".bak");
+    const fs::path item = gs.dat_path("item.dat");
+    const fs::path item_bak = with_suffix(item, ".bak");
+
+    // A save is taken whole or not at all: a half-read my.dat would mix two games.
+    bool from_backup = false;
+    {
+        GameState tmp;
+        try {
+            DatReader r = DatReader::open(my);
+            read_save(r, tmp);
+        } catch (const DataError& e) {
+            std::error_code ec;
+            if (!fs::exists(my_bak, ec)) throw;
+            try {
+                DatReader r = DatReader::open(my_bak);
+                tmp = GameState{};
+                read_save(r, tmp);
+            } catch (const DataError&) {
+                throw e;
+            }
+            from_backup = true;
+            notices.push_back("セーブデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
+                              std::string(e.what()) + ")");
+        }
+        copy_saved_groups(tmp, gs);
+    }
+
+    auto read_table = [&](const char* file, void (*reader)(DatReader&, GameState&)) {
+        DatReader r = DatReader::open(gs.dat_path(file));
+        reader(r, gs);
+    };
+    read_table("magic.dat", read_magic);
+    read_table("job.dat", read_job);
+    read_table("aiko.dat", read_aiko);
+    read_table("name.dat", read_name);
+    read_table("place.dat", read_place);
+    read_table("tikai.dat", read_tikai);
+
+    std::error_code ec;
+    if (from_backup && fs::exists(item_bak, ec)) {
+        DatReader r = DatReader::open(item_bak);
+        read_item(r, gs);
+    } else {
+        // item.dat is read into a copy first, so a broken one can fall back to its backup.
+        std::array<TItem, kItemCount> saved = gs.item_table;
+        try {
+            DatReader r = DatReader::open(item);
+            read_item(r, gs);
+        } catch (const DataError& e) {
+            if (!fs::exists(item_bak, ec)) throw;
+            GameState tmp;
+            try {
+                DatReader r = DatReader::open(item_bak);
+                read_item(r, tmp);
+            } catch (const DataError&) {
+                gs.item_table = saved;
+                throw e;
+            }
+            gs.item_table = tmp.item_table;
+            notices.push_back("アイテムデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
+                              std::string(e.what()) + ")");
+        }
+    }
+    return notices;
+}
+
+void save_game(const GameState& gs) {
+    const fs::path my = gs.dat_path("my.dat");
+    const fs::path my_bak = with_suffix(my, ".bak");
+    const fs::path item = gs.dat_path("item.dat");
+    const fs::path item_bak = with_suffix(item, ".bak");
+
+    // Both files are built in memory first: a text CP932 cannot hold fails before any write.
+    DatWriter wm(my.string());
+    write_save(wm, gs);
+    DatWriter wi(item.string());
+    write_item(wi, gs);
+
+    std::error_code ec;
+    const bool had_save = fs::exists(my, ec);
+    write_file_atomic(my, wm.bytes(), &my_bak);
+    try {
+        write_file_atomic(item, wi.bytes(), &item_bak);
+    } catch (const DataError&) {
+        // Put my.dat back so the two files on disk stay one save.
+        if (had_save) {
+            fs::path restore = with_suffix(my, ".restore");
+            fs::copy_file(my_bak, restore, fs::copy_options::overwrite_existing, ec);
+            if (!ec) fs::rename(restore, my, ec);
+        }
+        throw;
+    }
+}
+
+std::vector<std::string> new_game(GameState& gs) {
+    std::vector<std::string> notices = load_game(gs);
+    gs.money = 1000;
+    gs.ark = 10;
+    gs.player_name = "ルミナリア";
+    gs.stage_no = 0;
+    gs.item_owned.fill(0);
+    gs.place_flags.fill(0);
+    for (int i = kFirstCardSlot; i < kItemCount; ++i) {
+        gs.item_table[i].name.clear();
+        gs.item_table[i].kind = 23;
+    }
+    gs.skill_flags.fill(0);
+    gs.skill_flags[1] = 1;
+
+    for (TChara& c : gs.chara) {
+        c.level = 1;
+        c.hp = 45 + gs.random(4);
+        c.mp = 10 + gs.random(4);
+        c.state = kStateEmpty;
+        c.oath_count = gs.random(5);
+        c.job = 0;
+        c.body = 5;
+        c.magic = c.order = c.calm = c.mech = c.justice = c.dark = c.beast = c.past = c.speed = 0;
+        c.sex = 0;
+        c.exp = 0;
+        c.oath = gs.random(21);
+        c.max_hp = c.hp;
+        c.max_mp = c.mp;
+        c.aiko_power = 10 + gs.random(2);
+        c.aiko_name = gs.aiko_name_at(c.aiko_power / 5);
+        c.lifespan = 40 + gs.random(30);
+    }
+
+    TChara& hero = gs.chara[1];
+    hero.name = gs.player_name;
+    hero.state = kStateNormal;
+    hero.sex = 0;
+    hero.job = 0;
+    hero.aiko_power = 0;
+    hero.aiko_name = "なし";
+    hero.oath = gs.random(21);
+
+    gs.place_flags[0] = 1;
+    gs.place_flags[100] = 1;
+    gs.item_owned[47] = 1;
+    load_stage(gs);
+    return notices;
+}
+
+std::string stage_file_name(int stage_no) { return "story" + std::to_string(stage_no) + ".dat"; }
+std::string people_file_name(int n) { return "people" + std::to_string(n) + ".dat"; }
+
+void load_stage(GameState& gs) {
+    DatReader r = DatReader::open(gs.dat_path(stage_file_name(gs.stage_no)));
+    read_enemies_and_script(r, gs.stage_enemies, gs.script);
+}
+
+void load_people(GameState& gs, int n) {
+    DatReader r = DatReader::open(gs.dat_path(people_file_name(n)));
+    read_enemies_and_script(r, gs.people_enemies, gs.people_script);
+    gs.people_mode = true;
+}
+
+}  // namespace lum
