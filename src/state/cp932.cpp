@@ -12,7 +12,7 @@ namespace {
 // iconv descriptors are costly to open; keep one per direction (the game is single-threaded,
 // the lock only guards tools and tests that are not).
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
@@ -44,7 +44,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
     std::mutex mutex_;
 };

@@ -20,7 +20,9 @@ std::string describe(const std::string& file, int line, const std::string& reaso
     return file + ": " + reason;
 }
 
-bool is_blank_or_break(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_blank_or_break(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 
@@ -37,7 +39,9 @@ DatReader DatReader::open(const std::filesystem::path& path) {
     return DatReader(read_file_bytes(path), path.string());
 }
 
-void DatReader::fail(int line, const std::string& reason) const { throw DataError(name_, line, reason); }
+void DatReader::fail(int line, const std::string& reason) const {
+    throw DataError(name_, line, reason);
+}
 
 // A line ends with LF, CR LF or a lone CR.
 void DatReader::skip_line_end() {
@@ -150,7 +154,8 @@ void write_file_atomic(const std::filesystem::path& path, std::string_view bytes
     tmp += ".tmp";
 
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(errno));
+    if (fd < 0)
+        throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(errno));
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {

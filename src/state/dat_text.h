@@ -14,20 +14,20 @@ namespace lum {
 // A fault in a data file, naming the file, the line (0 when the file as a whole is at fault)
 // and the reason.
 class DataError : public std::runtime_error {
-public:
+  public:
     DataError(std::string file, int line, std::string reason);
     const std::string& file() const { return file_; }
     int line() const { return line_; }
     const std::string& reason() const { return reason_; }
 
-private:
+  private:
     std::string file_;
     int line_;
     std::string reason_;
 };
 
 class DatReader {
-public:
+  public:
     // `name` is what messages call the file (usually its path).
     DatReader(std::string bytes, std::string name);
 
@@ -47,7 +47,7 @@ public:
     int line() const { return line_; }
     const std::string& name() const { return name_; }
 
-private:
+  private:
     void skip_line_end();
     [[noreturn]] void fail(int line, const std::string& reason) const;
 
@@ -58,7 +58,7 @@ private:
 };
 
 class DatWriter {
-public:
+  public:
     explicit DatWriter(std::string name) : name_(std::move(name)) {}
 
     // Writes the string in CP932 followed by CR LF. Line breaks inside the string cannot be
@@ -69,7 +69,7 @@ public:
     const std::string& bytes() const { return out_; }
     int lines() const { return lines_; }
 
-private:
+  private:
     std::string name_;
     std::string out_;
     int lines_ = 0;

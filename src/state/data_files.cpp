@@ -18,9 +18,10 @@ void read_chara(DatReader& r, TChara& c) {
     c.job = r.read_byte();
     c.x = r.read_byte();
     c.y = r.read_byte();
-    for (int* f : {&c.level, &c.hp, &c.mp, &c.max_hp, &c.max_mp, &c.body, &c.magic, &c.order,
-                   &c.calm, &c.mech, &c.justice, &c.dark, &c.beast, &c.past, &c.speed,
-                   &c.lifespan, &c.sex, &c.exp, &c.aiko_power, &c.oath, &c.oath_count})
+    for (int* f :
+         {&c.level, &c.hp,       &c.mp,   &c.max_hp,  &c.max_mp,     &c.body,  &c.magic,
+          &c.order, &c.calm,     &c.mech, &c.justice, &c.dark,       &c.beast, &c.past,
+          &c.speed, &c.lifespan, &c.sex,  &c.exp,     &c.aiko_power, &c.oath,  &c.oath_count})
         *f = r.read_int();
 }
 
@@ -29,9 +30,9 @@ void write_chara(DatWriter& w, const TChara& c) {
     w.write_string(c.profile);
     w.write_string(c.aiko_name);
     for (int v : {int(c.state), int(c.job), int(c.x), int(c.y)}) w.write_int(v);
-    for (int v : {c.level, c.hp, c.mp, c.max_hp, c.max_mp, c.body, c.magic, c.order, c.calm,
-                  c.mech, c.justice, c.dark, c.beast, c.past, c.speed, c.lifespan, c.sex, c.exp,
-                  c.aiko_power, c.oath, c.oath_count})
+    for (int v : {c.level, c.hp,       c.mp,   c.max_hp,  c.max_mp,     c.body,  c.magic,
+                  c.order, c.calm,     c.mech, c.justice, c.dark,       c.beast, c.past,
+                  c.speed, c.lifespan, c.sex,  c.exp,     c.aiko_power, c.oath,  c.oath_count})
         w.write_int(v);
 }
 
@@ -259,8 +260,9 @@ std::vector<std::string> load_game(GameState& gs) {
                 throw e;
             }
             from_backup = true;
-            notices.push_back("セーブデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
-                              std::string(e.what()) + ")");
+            notices.push_back(
+                "セーブデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
+                std::string(e.what()) + ")");
         }
         copy_saved_groups(tmp, gs);
     }
@@ -297,8 +299,9 @@ std::vector<std::string> load_game(GameState& gs) {
                 throw e;
             }
             gs.item_table = tmp.item_table;
-            notices.push_back("アイテムデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
-                              std::string(e.what()) + ")");
+            notices.push_back(
+                "アイテムデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
+                std::string(e.what()) + ")");
         }
     }
     return notices;
@@ -382,8 +385,12 @@ std::vector<std::string> new_game(GameState& gs) {
     return notices;
 }
 
-std::string stage_file_name(int stage_no) { return "story" + std::to_string(stage_no) + ".dat"; }
-std::string people_file_name(int n) { return "people" + std::to_string(n) + ".dat"; }
+std::string stage_file_name(int stage_no) {
+    return "story" + std::to_string(stage_no) + ".dat";
+}
+std::string people_file_name(int n) {
+    return "people" + std::to_string(n) + ".dat";
+}
 
 void load_stage(GameState& gs) {
     DatReader r = DatReader::open(gs.dat_path(stage_file_name(gs.stage_no)));

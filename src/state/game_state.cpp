@@ -8,21 +8,35 @@ int dummy_attr = 0;
 
 int& TChara::attr(int k) {
     switch (k) {
-        case 0: return body;
-        case 1: return magic;
-        case 2: return order;
-        case 3: return calm;
-        case 4: return mech;
-        case 5: return justice;
-        case 6: return dark;
-        case 7: return beast;
-        case 8: return past;
-        case 9: return speed;
-        default: dummy_attr = 0; return dummy_attr;
+        case 0:
+            return body;
+        case 1:
+            return magic;
+        case 2:
+            return order;
+        case 3:
+            return calm;
+        case 4:
+            return mech;
+        case 5:
+            return justice;
+        case 6:
+            return dark;
+        case 7:
+            return beast;
+        case 8:
+            return past;
+        case 9:
+            return speed;
+        default:
+            dummy_attr = 0;
+            return dummy_attr;
     }
 }
 
-int TChara::attr(int k) const { return const_cast<TChara*>(this)->attr(k); }
+int TChara::attr(int k) const {
+    return const_cast<TChara*>(this)->attr(k);
+}
 
 byte Grid::at(int x, int y) const {
     if (x < kGridMin || x > kGridMax || y < kGridMin || y > kGridMax) return 0;
@@ -43,15 +57,25 @@ const T& bounded(const std::array<T, N>& a, int i) {
 }
 }  // namespace
 
-const TJob& GameState::job_at(int i) const { return bounded(job_table, i); }
-const std::string& GameState::aiko_name_at(int i) const { return bounded(aiko_names, i); }
-const std::string& GameState::oath_at(int i) const { return bounded(oath_table, i); }
+const TJob& GameState::job_at(int i) const {
+    return bounded(job_table, i);
+}
+const std::string& GameState::aiko_name_at(int i) const {
+    return bounded(aiko_names, i);
+}
+const std::string& GameState::oath_at(int i) const {
+    return bounded(oath_table, i);
+}
 std::string GameState::oath_text(int i) const {
     const std::string& s = oath_at(i);
     return s.empty() ? std::string("不明") : s;
 }
-const TItem& GameState::item_at(int i) const { return bounded(item_table, i); }
-const TPlace& GameState::place_at(int i) const { return bounded(place_table, i); }
+const TItem& GameState::item_at(int i) const {
+    return bounded(item_table, i);
+}
+const TPlace& GameState::place_at(int i) const {
+    return bounded(place_table, i);
+}
 const TSkill& GameState::skill_at(int family, int slot) const {
     static const TSkill empty{};
     if (family < 0 || family >= kSkillFamilies || slot < 0 || slot >= kSkillSlots) return empty;

@@ -129,8 +129,8 @@ struct TPlace {
 inline constexpr int kItemCount = 513;  // 0..512; 256..512 are card slots
 inline constexpr int kFirstCardSlot = 256;
 inline constexpr int kPlaceCount = 256;
-inline constexpr int kSkillFamilies = 51;   // 0..50; 1..25 are filled
-inline constexpr int kSkillSlots = 5;       // 0..4; 1..4 are filled
+inline constexpr int kSkillFamilies = 51;  // 0..50; 1..25 are filled
+inline constexpr int kSkillSlots = 5;      // 0..4; 1..4 are filled
 inline constexpr int kFilledFamilies = 25;
 inline constexpr int kJobCount = 51;
 inline constexpr int kAikoCount = 101;
@@ -142,14 +142,14 @@ inline constexpr int kGridMin = -20, kGridMax = 20;
 
 // Occupancy of battle squares, with a margin so scans may step off the 7 x 5 board.
 class Grid {
-public:
+  public:
     // 0 outside -20..20.
     byte at(int x, int y) const;
     // Writes outside -20..20 are skipped.
     void set(int x, int y, byte v);
     void clear() { cells_.fill(0); }
 
-private:
+  private:
     static constexpr int kSide = kGridMax - kGridMin + 1;
     std::array<byte, kSide * kSide> cells_{};
 };
@@ -231,9 +231,13 @@ struct GameState {
     const TSkill& skill_at(int family, int slot) const;
     TChara& chara_at(int i);  // dummy record for an index outside 0..30
 
-    std::filesystem::path dat_path(const std::string& file) const { return game_dir / "dat" / file; }
+    std::filesystem::path dat_path(const std::string& file) const {
+        return game_dir / "dat" / file;
+    }
     std::filesystem::path cg_path(const std::string& file) const { return game_dir / "cg" / file; }
-    std::filesystem::path mid_path(const std::string& file) const { return game_dir / "mid" / file; }
+    std::filesystem::path mid_path(const std::string& file) const {
+        return game_dir / "mid" / file;
+    }
 };
 
 // For characters 1..10: hp := max_hp, mp := max_mp, state := 1 unless it is 0.

@@ -8,7 +8,7 @@
 namespace lum {
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // A modal information box.
     virtual void inform(const std::string& text) = 0;
@@ -18,7 +18,7 @@ public:
 
 // The five sound operations of the sound front. Every error is swallowed behind them.
 class Sound {
-public:
+  public:
     virtual ~Sound() = default;
     virtual void play_ok_sound() = 0;                        // on1.wav, channel 0
     virtual void play_step_sound() = 0;                      // foot.wav, channel 1
@@ -29,7 +29,7 @@ public:
 
 // The short blocking pauses of a few animations, and "repaint now".
 class Pacing {
-public:
+  public:
     virtual ~Pacing() = default;
     virtual void pause_ms(int ms) = 0;
     virtual void repaint_now() = 0;
@@ -39,7 +39,7 @@ enum class ScreenId { battle, result, travel, story };
 
 // Showing and hiding screens. Every switch goes through the one router behind this.
 class Screens {
-public:
+  public:
     virtual ~Screens() = default;
     virtual void show(ScreenId s) = 0;
     virtual void hide(ScreenId s) = 0;
@@ -50,7 +50,7 @@ public:
 
 // A sound port that does nothing, for screens and tests that do not listen.
 class SilentSound : public Sound {
-public:
+  public:
     void play_ok_sound() override {}
     void play_step_sound() override {}
     void play_effect(const std::string&) override {}

@@ -4,9 +4,13 @@
 
 namespace lum {
 
-Rng::Rng() { seed(0x4c756d696e617269ULL); }
+Rng::Rng() {
+    seed(0x4c756d696e617269ULL);
+}
 
-void Rng::seed(std::uint64_t seed) { engine_.seed(seed); }
+void Rng::seed(std::uint64_t seed) {
+    engine_.seed(seed);
+}
 
 void Rng::seed_from_clock() {
     auto now = std::chrono::steady_clock::now().time_since_epoch().count() ^

@@ -9,7 +9,7 @@ namespace lum {
 // The one random generator of the game. random(n) is uniform in 0..n-1 and 0 for n <= 0.
 // Tests either seed it or script the exact values to check the order of draws.
 class Rng {
-public:
+  public:
     Rng();
     explicit Rng(std::uint64_t seed) { this->seed(seed); }
 
@@ -30,7 +30,7 @@ public:
         draws_.clear();
     }
 
-private:
+  private:
     std::mt19937_64 engine_;
     std::deque<int> scripted_;
     std::deque<int> draws_;

@@ -8,7 +8,9 @@ using namespace lum;
 
 namespace {
 
-DatReader reader(const std::string& bytes) { return DatReader(bytes, "t.dat"); }
+DatReader reader(const std::string& bytes) {
+    return DatReader(bytes, "t.dat");
+}
 
 std::string error_of(const std::string& bytes, int reads) {
     DatReader r = reader(bytes);

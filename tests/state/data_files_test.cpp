@@ -16,7 +16,7 @@ namespace {
 
 // A game folder in a fresh temporary directory, filled with recognisable tables.
 class DataFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("lum_data_" + std::to_string(::getpid()) + "_" +
@@ -201,13 +201,13 @@ TEST_F(DataFiles, ALoadStopsAtTheFailingFileAndKeepsWhatWasReadBefore) {
         load_game(g);
         FAIL() << "no error";
     } catch (const DataError& e) {
-        EXPECT_EQ(std::string(e.what()), (dir_ / "dat" / "job.dat").string() +
-                                             ": line 32: \"7x\" is not a number");
+        EXPECT_EQ(std::string(e.what()),
+                  (dir_ / "dat" / "job.dat").string() + ": line 32: \"7x\" is not a number");
     }
-    EXPECT_EQ(g.player_name, "セーブ主");      // my.dat was read
+    EXPECT_EQ(g.player_name, "セーブ主");           // my.dat was read
     EXPECT_EQ(g.skill_table[25][4].name, "技254");  // magic.dat was read
-    EXPECT_EQ(g.job_table[0].name, "職0");     // class 0 was read before the fault
-    EXPECT_EQ(g.aiko_names[0], "old aiko");     // later tables keep their old values
+    EXPECT_EQ(g.job_table[0].name, "職0");          // class 0 was read before the fault
+    EXPECT_EQ(g.aiko_names[0], "old aiko");         // later tables keep their old values
     EXPECT_EQ(g.place_table[0].name, "old place");
     EXPECT_EQ(g.item_table[0].name, "old item");
 }
@@ -330,8 +330,7 @@ TEST_F(DataFiles, WhenOnlyItemDatFailsMyDatIsPutBack) {
     ASSERT_LT(old_my.size() + 100, old_item.size());
     GameState b = master_;
     b.money = 99;
-    with_file_size_limit(old_my.size() + 50,
-                         [&] { EXPECT_THROW(save_game(b), DataError); });
+    with_file_size_limit(old_my.size() + 50, [&] { EXPECT_THROW(save_game(b), DataError); });
     EXPECT_EQ(read_raw("my.dat"), old_my);
     EXPECT_EQ(read_raw("item.dat"), old_item);
 }
@@ -348,7 +347,7 @@ TEST_F(DataFiles, ABrokenSaveFallsBackToThePreviousPair) {
     auto notices = load_game(c);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_NE(notices[0].find("my.dat: line 3"), std::string::npos);
-    EXPECT_EQ(c.money, -5);                    // the previous save
+    EXPECT_EQ(c.money, -5);                      // the previous save
     EXPECT_EQ(c.item_table[300].name, "品300");  // with its own item.dat
 }
 

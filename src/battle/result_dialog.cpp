@@ -1,0 +1,1 @@
+#include "battle/result_dialog.h"

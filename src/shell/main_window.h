@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+namespace lum {
+
+class ScreenPage;
+
+// The one top-level window: the size of the battle screen, black, with the visible screen
+// centred in it. Its close box closes the battle screen, whichever screen shows.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MainWindow(QSize client);
+
+    void add_page(ScreenPage* page);
+    void centre(ScreenPage* page);
+
+    // Asked when the window is about to close; false keeps it open.
+    std::function<bool()> on_close;
+
+    void toggle_fullscreen();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    QSize client_;
+};
+
+}  // namespace lum

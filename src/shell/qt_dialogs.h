@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+#include "state/ports.h"
+
+namespace lum {
+
+// Modal message boxes. The game's texts use "\r" for a line break.
+class QtDialogs : public Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+    void inform(const std::string& text) override;
+    bool ask_yes_no(const std::string& text) override;
+
+  private:
+    QWidget* parent_;
+};
+
+QString game_text(const std::string& text);
+
+}  // namespace lum

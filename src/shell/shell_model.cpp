@@ -1,0 +1,99 @@
+#include "shell/shell_model.h"
+
+#include "state/data_files.h"
+
+namespace lum {
+
+ShellModel::ShellModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens)
+    : gs_(gs), dialogs_(dialogs), sound_(sound), screens_(screens) {}
+
+template <typename F>
+bool ShellModel::guarded(F step) {
+    try {
+        step();
+        return true;
+    } catch (const DataError& e) {
+        dialogs_.inform(e.what());
+        return false;
+    }
+}
+
+std::vector<std::string> ShellModel::FormCreate() {
+    gs_.rng.seed_from_clock();
+    gs_.clear_mark = 0;
+    std::vector<std::string> notices = load_game(gs_);
+    ed_b1_visible = ed_b2_visible = gs_.clear_mark == 100;
+    start_box_visible = true;
+    sound_.play_music("spacial.mid");
+    gs_.save_on_close = false;
+    return notices;
+}
+
+void ShellModel::Button1Click() {
+    if (!dialogs_.ask_yes_no(kNewGameQuestion)) return;
+    guarded([&] {
+        for (const auto& n : new_game(gs_)) dialogs_.inform(n);
+        gs_.item_owned[1] = 1;
+        screens_.hide(ScreenId::battle);
+        screens_.show(ScreenId::travel);
+        start_box_visible = false;
+        gs_.save_on_close = true;
+        sound_.play_ok_sound();
+    });
+}
+
+void ShellModel::Button2Click() {
+    guarded([&] {
+        for (const auto& n : load_game(gs_)) dialogs_.inform(n);
+        sound_.play_ok_sound();
+        load_stage(gs_);
+        screens_.hide(ScreenId::battle);
+        screens_.show(ScreenId::travel);
+        start_box_visible = false;
+        gs_.save_on_close = true;
+    });
+}
+
+void ShellModel::start_ending(int script_pos) {
+    guarded([&] {
+        gs_.stage_no = 61;
+        load_stage(gs_);
+        gs_.script_pos = static_cast<byte>(script_pos);
+        screens_.hide(ScreenId::battle);
+        screens_.show(ScreenId::story);
+        start_box_visible = false;
+        sound_.play_ok_sound();
+    });
+}
+
+// script_pos is set before the story screen is shown, so its first tick already reads the
+// right entry.
+void ShellModel::ed_b1Click() {
+    start_ending(0);
+}
+void ShellModel::ed_b2Click() {
+    start_ending(96);
+}
+
+bool ShellModel::close_battle_screen() {
+    if (!gs_.save_on_close) return true;
+    try {
+        save_game(gs_);
+        return true;
+    } catch (const DataError& e) {
+        // The files on disk still hold the previous save; let the player decide.
+        return dialogs_.ask_yes_no(std::string("セーブできませんでした。\r") + e.what() +
+                                   "\rセーブせずに終了しますか？");
+    }
+}
+
+void ShellModel::BitBtn2Click() {
+    screens_.hide(ScreenId::battle);
+    screens_.show(ScreenId::travel);
+}
+
+void ShellModel::BitBtn4Click() {
+    gs_.clear_mark = 0;
+}
+
+}  // namespace lum

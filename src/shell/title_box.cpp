@@ -1,0 +1,133 @@
+#include "shell/title_box.h"
+
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include "shell/shell_model.h"
+
+namespace lum {
+
+namespace {
+
+QPushButton* make_button(const QString& caption, QRect r, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setGeometry(r);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setStyleSheet(
+        "QPushButton { color: #f4ecd8; background: rgba(20, 24, 60, 200);"
+        " border: 1px solid #c9b27c; border-radius: 3px; font-size: 15px; }"
+        "QPushButton:hover { background: rgba(70, 62, 120, 230); color: white; }"
+        "QPushButton:pressed { background: rgba(120, 100, 60, 230); }");
+    return b;
+}
+
+}  // namespace
+
+TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(model) {
+    setObjectName("start_box");
+    setAccessibleName(QStringLiteral("スターター"));
+    setGeometry(0, 0, 725, 493);
+
+    auto* title = new QLabel(QStringLiteral("ルミナリア"), this);
+    title->setObjectName("title_l");
+    QFont tf(QStringLiteral("IPAMincho"));
+    tf.setPixelSize(58);
+    title->setFont(tf);
+    title->setStyleSheet("color: #fff6dc; background: transparent;");
+    title->setAlignment(Qt::AlignCenter);
+    title->setGeometry(0, 88, 725, 80);
+
+    auto* version = new QLabel(QStringLiteral("ｖｅｒｓｉｏｎ１．２"), this);
+    version->setObjectName("version_l");
+    version->setStyleSheet("color: #c9b27c; background: transparent; font-size: 14px;");
+    version->setAlignment(Qt::AlignCenter);
+    version->setGeometry(0, 172, 725, 22);
+
+    auto* note = new QLabel(
+        QStringLiteral(
+            "「最初からする」を選択すると、セーブデータは新しいものなり、以前のデータは消えます。"),
+        this);
+    note->setObjectName("note_l");
+    note->setStyleSheet("color: #b8bedc; background: transparent; font-size: 12px;");
+    note->setAlignment(Qt::AlignCenter);
+    note->setWordWrap(true);
+    note->setGeometry(40, 430, 645, 40);
+
+    Button2 = make_button(QStringLiteral("コンティニュー"), QRect(262, 250, 200, 36), this);
+    Button2->setObjectName("Button2");
+    Button1 = make_button(QStringLiteral("最初からする"), QRect(262, 298, 200, 36), this);
+    Button1->setObjectName("Button1");
+    ed_b1 = make_button(QStringLiteral("エンディング１"), QRect(262, 346, 96, 30), this);
+    ed_b1->setObjectName("ed_b1");
+    ed_b2 = make_button(QStringLiteral("エンディング２"), QRect(366, 346, 96, 30), this);
+    ed_b2->setObjectName("ed_b2");
+
+    // Each click may switch screens; the view copies the new state right after.
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        model_.Button1Click();
+        refresh();
+    });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        model_.Button2Click();
+        refresh();
+    });
+    connect(ed_b1, &QPushButton::clicked, this, [this] {
+        model_.ed_b1Click();
+        refresh();
+    });
+    connect(ed_b2, &QPushButton::clicked, this, [this] {
+        model_.ed_b2Click();
+        refresh();
+    });
+    refresh();
+}
+
+void TitleBox::refresh() {
+    setVisible(model_.start_box_visible);
+    ed_b1->setVisible(model_.ed_b1_visible);
+    ed_b2->setVisible(model_.ed_b2_visible);
+}
+
+void TitleBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QLinearGradient sky(0, 0, 0, height());
+    sky.setColorAt(0.0, QColor(6, 8, 28));
+    sky.setColorAt(0.55, QColor(28, 24, 72));
+    sky.setColorAt(1.0, QColor(90, 52, 78));
+    p.fillRect(rect(), sky);
+
+    // A fixed field of stars: the same sky every start.
+    QRandomGenerator stars(1200);
+    for (int i = 0; i < 160; ++i) {
+        int x = int(stars.bounded(725));
+        int y = int(stars.bounded(330));
+        int a = 90 + int(stars.bounded(165));
+        p.setPen(QColor(255, 250, 230, a));
+        p.drawPoint(x, y);
+        if (i % 17 == 0) {
+            p.drawPoint(x + 1, y);
+            p.drawPoint(x - 1, y);
+            p.drawPoint(x, y + 1);
+            p.drawPoint(x, y - 1);
+        }
+    }
+    // A low ridge of hills under the sky.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(14, 12, 30));
+    QPolygon hills;
+    hills << QPoint(0, 493) << QPoint(0, 400);
+    for (int x = 0; x <= 725; x += 25)
+        hills << QPoint(x, 400 - int(18 * std::sin(x / 70.0)) - (x % 75 == 0 ? 6 : 0));
+    hills << QPoint(725, 493);
+    p.drawPolygon(hills);
+    // A thin frame around the title.
+    p.setPen(QPen(QColor(201, 178, 124, 160), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(180, 82, 545, 82);
+    p.drawLine(180, 200, 545, 200);
+}
+
+}  // namespace lum

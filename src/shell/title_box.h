@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QPushButton;
+
+namespace lum {
+
+class ShellModel;
+
+// `start_box`: the title box over the battle screen at start.
+class TitleBox : public QFrame {
+    Q_OBJECT
+  public:
+    TitleBox(ShellModel& model, QWidget* parent);
+
+    // Copies the model's visible state into the widgets.
+    void refresh();
+
+    QPushButton* Button1 = nullptr;  // "最初からする"
+    QPushButton* Button2 = nullptr;  // "コンティニュー"
+    QPushButton* ed_b1 = nullptr;    // "エンディング１"
+    QPushButton* ed_b2 = nullptr;    // "エンディング２"
+
+  protected:
+    void paintEvent(QPaintEvent* e) override;
+
+  private:
+    ShellModel& model_;
+};
+
+}  // namespace lum

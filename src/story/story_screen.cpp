@@ -1,0 +1,1 @@
+#include "story/story_screen.h"

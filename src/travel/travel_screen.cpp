@@ -1,0 +1,1 @@
+#include "travel/travel_screen.h"

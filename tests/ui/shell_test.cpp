@@ -1,0 +1,216 @@
+// The shell's flows on the offscreen platform: start, the title box, the switches and closing.
+
+#include <QPushButton>
+#include <QtTest>
+#include <fstream>
+
+#include "battle/battle_screen.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "shell/router.h"
+#include "shell/screen_page.h"
+#include "shell/shell_model.h"
+#include "shell/title_box.h"
+#include "state/cp932.h"
+#include "ui_support.h"
+
+using namespace lum;
+using namespace lum::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Harness {
+    explicit Harness(const fs::path& dir) {
+        App::Options o;
+        o.game_dir = dir;
+        auto d = std::make_unique<FakeDialogs>();
+        dialogs = d.get();
+        o.dialogs = std::move(d);
+        o.sound = std::make_unique<RecordingSound>(sounds);
+        app = std::make_unique<App>(std::move(o));
+    }
+    TitleBox& title() { return *app->battle_screen().start_box; }
+    QString window_title() { return app->window().windowTitle(); }
+    bool shows(ScreenId id) { return app->router().visible(id); }
+    int visible_count() {
+        int n = 0;
+        for (auto id : {ScreenId::battle, ScreenId::result, ScreenId::travel, ScreenId::story})
+            n += shows(id);
+        return n;
+    }
+
+    std::vector<std::string> sounds;
+    FakeDialogs* dialogs = nullptr;
+    std::unique_ptr<App> app;
+};
+
+void set_clear_mark_100(GameState& gs) {
+    gs.clear_mark = 100;
+}
+void set_stage_3(GameState& gs) {
+    gs.stage_no = 3;
+    gs.money = 4321;
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void startShowsTheTitleBox() {
+        Harness h(make_game_dir("start"));
+        QVERIFY(h.app->start());
+        QCOMPARE(h.window_title(), QStringLiteral("【ルミナリア】 ver1.2"));
+        QVERIFY(h.shows(ScreenId::battle));
+        QCOMPARE(h.visible_count(), 1);
+        QVERIFY(h.title().isVisible());
+        QVERIFY(!h.title().ed_b1->isVisibleTo(&h.title()));
+        QVERIFY(!h.title().ed_b2->isVisibleTo(&h.title()));
+        QCOMPARE(h.app->window().size(), QSize(725, 493));
+        QCOMPARE(h.sounds, std::vector<std::string>{"music:spacial.mid"});
+        QVERIFY(!h.app->state().save_on_close);
+        QCOMPARE(h.app->state().clear_mark, 0);
+        QCOMPARE(h.app->state().money, 500);
+        // The developer buttons sit outside the visible client area.
+        QVERIFY(h.app->battle_screen().BitBtn2->x() >= 725);
+    }
+
+    void endingButtonsShowOnlyAtClearMark100() {
+        Harness h(make_game_dir("clear", set_clear_mark_100));
+        QVERIFY(h.app->start());
+        QVERIFY(h.title().ed_b1->isVisibleTo(&h.title()));
+        QVERIFY(h.title().ed_b2->isVisibleTo(&h.title()));
+    }
+
+    void answeringNoLeavesEverythingUntouched() {
+        fs::path dir = make_game_dir("no");
+        Harness h(dir);
+        QVERIFY(h.app->start());
+        std::string before = file_bytes(dir / "dat" / "my.dat");
+        h.dialogs->answers = {false};
+        h.title().Button1->click();
+        QCOMPARE(h.dialogs->log.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(h.dialogs->log[0]),
+                 QStringLiteral("ask:「最初からする」を選択するとこれまでのデータは初期化されます\r"
+                                "新しいデータで最初からプレーしますか？"));
+        QVERIFY(h.title().isVisible());
+        QVERIFY(h.shows(ScreenId::battle));
+        QCOMPARE(h.app->state().money, 500);
+        QVERIFY(!h.app->state().save_on_close);
+        // Closing from the title box does not write the save.
+        QVERIFY(h.app->window().close());
+        QCOMPARE(file_bytes(dir / "dat" / "my.dat"), before);
+    }
+
+    void newGameGoesToTravelAndClosingSaves() {
+        fs::path dir = make_game_dir("new");
+        Harness h(dir);
+        QVERIFY(h.app->start());
+        h.dialogs->answers = {true};
+        h.title().Button1->click();
+        GameState& gs = h.app->state();
+        QVERIFY(h.shows(ScreenId::travel));
+        QCOMPARE(h.visible_count(), 1);
+        QCOMPARE(h.window_title(), QStringLiteral("ＴＲＡＶＥＬ ＭＯＤＥ"));
+        QVERIFY(!h.title().isVisibleTo(&h.app->battle_screen()));
+        QCOMPARE(gs.money, 1000);
+        QCOMPARE(gs.item_owned[1], 1);
+        QCOMPARE(gs.item_owned[47], 1);
+        QVERIFY(gs.save_on_close);
+        QCOMPARE(h.sounds.back(), std::string("ok"));
+        QCOMPARE(QString::fromStdString(gs.script[0].arg), QStringLiteral("はじまり"));
+        // The travel screen shows centred in the one window.
+        QCOMPARE(h.app->router().page(ScreenId::travel)->pos(), QPoint(0, 0));
+
+        QVERIFY(h.app->window().close());
+        std::string saved = file_bytes(dir / "dat" / "my.dat");
+        QVERIFY(saved.rfind(*utf8_to_cp932("ルミナリア\r\n0\r\n1000\r\n10\r\n0\r\n"), 0) == 0);
+        QVERIFY(fs::exists(dir / "dat" / "my.dat.bak"));
+    }
+
+    void continueLoadsTheSaveAndItsStage() {
+        fs::path dir = make_game_dir("cont", set_stage_3);
+        Harness h(dir);
+        QVERIFY(h.app->start());
+        h.app->state().money = 1;  // overwritten by the reload
+        h.title().Button2->click();
+        GameState& gs = h.app->state();
+        QVERIFY(h.shows(ScreenId::travel));
+        QCOMPARE(gs.money, 4321);
+        QCOMPARE(QString::fromStdString(gs.script[0].arg), QStringLiteral("第三の話"));
+        QVERIFY(gs.save_on_close);
+        QCOMPARE(h.sounds.back(), std::string("ok"));
+        gs.money = 777;
+        QVERIFY(h.app->window().close());
+        QVERIFY(file_bytes(dir / "dat" / "my.dat").find("\r\n777\r\n") != std::string::npos);
+    }
+
+    void endingButtonsPlayStage61WithoutSaving() {
+        for (int which : {1, 2}) {
+            fs::path dir = make_game_dir("ending" + std::to_string(which), set_clear_mark_100);
+            Harness h(dir);
+            QVERIFY(h.app->start());
+            std::string before = file_bytes(dir / "dat" / "my.dat");
+            (which == 1 ? h.title().ed_b1 : h.title().ed_b2)->click();
+            GameState& gs = h.app->state();
+            QCOMPARE(gs.stage_no, 61);
+            QCOMPARE(int(gs.script_pos), which == 1 ? 0 : 96);
+            QCOMPARE(QString::fromStdString(gs.script[0].arg), QStringLiteral("終わりの話"));
+            QVERIFY(h.shows(ScreenId::story));
+            QCOMPARE(h.visible_count(), 1);
+            QCOMPARE(h.window_title(), QStringLiteral("ＳＴＯＲＹ ＭＯＤＥ"));
+            // The smaller story screen is centred on black.
+            QCOMPARE(h.app->router().page(ScreenId::story)->pos(), QPoint(137, 20));
+            QVERIFY(!gs.save_on_close);
+            QVERIFY(h.app->window().close());
+            QCOMPARE(file_bytes(dir / "dat" / "my.dat"), before);
+        }
+    }
+
+    void aBrokenDataFileAtStartIsReportedAndNothingIsSaved() {
+        fs::path dir = make_game_dir("broken");
+        std::ofstream(dir / "dat" / "job.dat", std::ios::binary) << "x\r\ny\r\n\r\n\r\nabc\r\n";
+        std::string before = file_bytes(dir / "dat" / "my.dat");
+        Harness h(dir);
+        QVERIFY(!h.app->start());
+        QCOMPARE(h.dialogs->log.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(h.dialogs->log[0]),
+                 QStringLiteral("inform:ゲームのデータを読み込めませんでした。\r") +
+                     QString::fromStdString((dir / "dat" / "job.dat").string()) +
+                     QStringLiteral(": line 5: \"abc\" is not a number"));
+        QCOMPARE(file_bytes(dir / "dat" / "my.dat"), before);
+    }
+
+    void aFailedSaveOnCloseAsksBeforeQuitting() {
+        fs::path dir = make_game_dir("savefail");
+        Harness h(dir);
+        QVERIFY(h.app->start());
+        h.title().Button2->click();
+        // A folder where the temporary file would go makes the write fail.
+        fs::create_directory(dir / "dat" / "my.dat.tmp");
+        h.dialogs->answers = {false};
+        QVERIFY(!h.app->window().close());
+        QVERIFY(h.dialogs->log.back().rfind("ask:セーブできませんでした。", 0) == 0);
+        h.dialogs->answers = {true};
+        QVERIFY(h.app->window().close());
+    }
+
+    void theRouterKeepsOneScreenVisible() {
+        Harness h(make_game_dir("router"));
+        QVERIFY(h.app->start());
+        Router& r = h.app->router();
+        r.show(ScreenId::result);
+        QCOMPARE(h.visible_count(), 1);
+        QCOMPARE(h.window_title(), QStringLiteral("戦闘終了"));
+        QCOMPARE(r.page(ScreenId::result)->pos(), QPoint(127, 118));
+        r.close(ScreenId::result);
+        QCOMPARE(h.visible_count(), 0);
+        h.app->battle_screen().BitBtn2->click();
+        QVERIFY(h.shows(ScreenId::travel));
+        QCOMPARE(h.visible_count(), 1);
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "shell_test.moc"

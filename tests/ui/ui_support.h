@@ -1,0 +1,49 @@
+#pragma once
+
+// Shared pieces of the offscreen UI tests: fake message boxes and sound, and a throw-away
+// game folder with a complete, small data set.
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "state/game_state.h"
+#include "state/ports.h"
+
+namespace lum::test {
+
+class FakeDialogs : public Dialogs {
+  public:
+    void inform(const std::string& text) override { log.push_back("inform:" + text); }
+    bool ask_yes_no(const std::string& text) override {
+        log.push_back("ask:" + text);
+        if (answers.empty()) return false;
+        bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::deque<bool> answers;
+    std::vector<std::string> log;
+};
+
+class RecordingSound : public Sound {
+  public:
+    explicit RecordingSound(std::vector<std::string>& log) : log_(log) {}
+    void play_ok_sound() override { log_.push_back("ok"); }
+    void play_step_sound() override { log_.push_back("step"); }
+    void play_effect(const std::string& w) override { log_.push_back("effect:" + w); }
+    void play_effect3(const std::string& w) override { log_.push_back("effect3:" + w); }
+    void play_music(const std::string& m) override { log_.push_back("music:" + m); }
+
+  private:
+    std::vector<std::string>& log_;
+};
+
+// A game folder under the temporary directory with every master file, a save and the stage
+// files 0 and 61. `tweak` may change the save before it is written.
+std::filesystem::path make_game_dir(const std::string& name, void (*tweak)(GameState&) = nullptr);
+
+std::string file_bytes(const std::filesystem::path& p);
+
+}  // namespace lum::test
