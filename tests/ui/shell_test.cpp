@@ -58,6 +58,8 @@ void set_stage_3(GameState& gs) {
 class ShellTest : public QObject {
     Q_OBJECT
   private slots:
+    void cleanupTestCase() { remove_game_dirs(); }
+
     void startShowsTheTitleBox() {
         Harness h(make_game_dir("start"));
         QVERIFY(h.app->start());

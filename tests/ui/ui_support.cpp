@@ -69,6 +69,13 @@ fs::path make_game_dir(const std::string& name, void (*tweak)(GameState&)) {
     return root;
 }
 
+void remove_game_dirs() {
+    const std::string prefix = "lum_ui_" + std::to_string(::getpid()) + "_";
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fs::temp_directory_path(), ec))
+        if (e.path().filename().string().rfind(prefix, 0) == 0) fs::remove_all(e.path(), ec);
+}
+
 std::string file_bytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

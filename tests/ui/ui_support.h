@@ -46,4 +46,7 @@ std::filesystem::path make_game_dir(const std::string& name, void (*tweak)(GameS
 
 std::string file_bytes(const std::filesystem::path& p);
 
+// Removes every folder make_game_dir made in this process.
+void remove_game_dirs();
+
 }  // namespace lum::test

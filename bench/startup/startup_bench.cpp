@@ -1,0 +1,90 @@
+// Start-up time: from exec to the first paint of the window, for the game's title window and
+// for a minimal Qt window, measured alternately in one run. Prints both medians and the ratio.
+//
+// Usage: startup_bench GAME_BINARY MINIMAL_BINARY [RUNS]
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// Milliseconds until the child prints "shown"; negative on failure.
+double time_to_shown(const char* binary) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&fa, fds[0]);
+    char* argv[] = {const_cast<char*>(binary), nullptr};
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid;
+    int rc = posix_spawn(&pid, binary, &fa, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&fa);
+    close(fds[1]);
+    if (rc != 0) {
+        close(fds[0]);
+        return -1;
+    }
+    std::string out;
+    char buf[256];
+    double ms = -1;
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) {
+        out.append(buf, static_cast<size_t>(n));
+        if (out.find("shown") != std::string::npos) {
+            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count();
+            break;
+        }
+    }
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return ms;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s GAME_BINARY MINIMAL_BINARY [RUNS]\n", argv[0]);
+        return 2;
+    }
+    int runs = argc > 3 ? std::atoi(argv[3]) : 15;
+    setenv("LUM_REPORT_SHOWN", "1", 1);
+    // One warm-up each so both start from a warm file cache.
+    time_to_shown(argv[1]);
+    time_to_shown(argv[2]);
+    std::vector<double> game, minimal;
+    for (int i = 0; i < runs; ++i) {
+        double g = time_to_shown(argv[1]);
+        double m = time_to_shown(argv[2]);
+        if (g < 0 || m < 0) {
+            std::fprintf(stderr, "a program did not report its window\n");
+            return 1;
+        }
+        game.push_back(g);
+        minimal.push_back(m);
+    }
+    double g = median(game), m = median(minimal);
+    std::printf("start-up to first paint, median of %d runs\n", runs);
+    std::printf("  title window (luminaria): %8.1f ms\n", g);
+    std::printf("  minimal Qt window:        %8.1f ms\n", m);
+    std::printf("  ratio:                    %8.2f (target <= 1.50)\n", g / m);
+    return 0;
+}

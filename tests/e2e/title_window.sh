@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Starts the real game in Xvfb, waits for the title window, saves a screenshot and checks
+# that the window carries its caption and that the title text was drawn.
+# Usage: title_window.sh GAME_DIR ARTIFACT_DIR
+set -euo pipefail
+game_dir=$1
+artifacts=$2
+mkdir -p "$artifacts"
+
+# Play from a copy so the test never touches the save in the game folder.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$game_dir"/. "$work"/
+
+cat > "$work/run.sh" <<'INNER'
+#!/usr/bin/env bash
+set -euo pipefail
+cd "$1"
+SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
+pid=$!
+win=""
+for _ in $(seq 1 150); do
+  win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
+  [ -n "$win" ] && break
+  kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
+sleep 1.0   # let it paint
+xprop -id "$win" _NET_WM_NAME > title.txt
+import -window "$win" "$2/title_window.png"
+kill $pid
+wait $pid 2>/dev/null || true
+INNER
+chmod +x "$work/run.sh"
+
+xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+
+grep -q '【ルミナリア】 ver1.2' "$work/title.txt" || {
+  echo "window caption wrong: $(cat "$work/title.txt")"; exit 1; }
+
+# The title "ルミナリア" is drawn in light colours on a dark sky: its band must hold bright
+# pixels, and the picture as a whole must not be one flat colour.
+shot="$artifacts/title_window.png"
+bright=$(convert "$shot" -crop 725x80+0+88 +repage -colorspace Gray -format '%[fx:maxima]' info:)
+spread=$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+echo "title band brightest: $bright, picture spread: $spread"
+awk -v b="$bright" -v s="$spread" 'BEGIN { exit !(b > 0.8 && s > 0.05) }' || {
+  echo "the title window does not look drawn"; exit 1; }
+echo "screenshot: $shot"
