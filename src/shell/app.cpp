@@ -35,7 +35,7 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
     router_->add(ScreenId::result, result_);
     travel_ = new TravelScreen();
     router_->add(ScreenId::travel, travel_);
-    story_ = new StoryScreen();
+    story_ = new StoryScreen(gs_, *sound_, *router_, *dialogs_);
     router_->add(ScreenId::story, story_);
 
     window_->on_close = [this] { return shell_->close_battle_screen(); };
