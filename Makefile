@@ -1,5 +1,5 @@
 # Two commands: `make run` plays, `make test` checks. Both install what is missing first.
-.PHONY: run test build deps configure bench format clean
+.PHONY: run test build deps configure bench format clean fuzz
 
 deps:
 	@scripts/install-deps
@@ -24,3 +24,9 @@ format:
 
 clean:
 	rm -rf build build-debug
+
+# The real fuzzers (clang + libFuzzer), 60 seconds each.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUM_FUZZ=ON -DLUM_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz --target $$(cmake --build build-fuzz --target help | sed -n 's/^\(fuzz_[a-z_]*\):.*/\1/p') -j2
+	@for f in build-fuzz/tests/fuzz/fuzz_*; do echo "== $$f"; $$f -max_total_time=60 -rss_limit_mb=4096 || exit 1; done
