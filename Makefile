@@ -11,7 +11,7 @@ build: configure
 	@cmake --build --preset default
 
 run: build
-	cd build/game && ./luminaria
+	cd build/game && ./luminaria $(ARGS)
 
 test: build
 	ctest --preset default

@@ -2,6 +2,8 @@
 #include <QEvent>
 #include <QFont>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -28,6 +30,27 @@ class ShownReporter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Options that must act before Qt starts.
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if ((a == "--zoom" && i + 1 < argc) || a.rfind("--zoom=", 0) == 0) {
+            std::string v = a == "--zoom" ? argv[++i] : a.substr(7);
+            int zoom = std::atoi(v.c_str());
+            if (zoom < 1 || zoom > 8) {
+                std::fprintf(stderr, "luminaria: --zoom takes a whole number from 1 to 8\n");
+                return 2;
+            }
+            // Whole-number scaling keeps the pixel art sharp.
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+            qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+        } else if (a == "--help" || a == "-h") {
+            std::printf(
+                "usage: luminaria [--zoom N]\n"
+                "  --zoom N   show the window N times larger (1..8)\n"
+                "  F11 or Alt+Enter toggles full screen.\n");
+            return 0;
+        }
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
     QApplication::setApplicationDisplayName(QStringLiteral("ルミナリア"));
