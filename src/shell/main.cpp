@@ -53,7 +53,6 @@ int main(int argc, char** argv) {
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ルミナリア"));
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
