@@ -36,7 +36,7 @@ chmod +x "$work/run.sh"
 
 xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
 
-grep -q '【ルミナリア】 ver1.2' "$work/title.txt" || {
+grep -qx '_NET_WM_NAME(UTF8_STRING) = "【ルミナリア】 ver1.2"' "$work/title.txt" || {
   echo "window caption wrong: $(cat "$work/title.txt")"; exit 1; }
 
 # The title "ルミナリア" is drawn in light colours on a dark sky: its band must hold bright
