@@ -1,0 +1,112 @@
+// datc: compiles the game's data sources into dat files, turns dat files back into sources,
+// and installs compiled files into a game folder without touching the player's save.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "datc.h"
+#include "state/dat_text.h"
+
+namespace fs = std::filesystem;
+using namespace lum;
+
+namespace {
+
+int usage() {
+    std::cerr
+        << "usage:\n"
+           "  datc compile <data-dir> <out-dat-dir>   compile every source under data/\n"
+           "  datc compile <source-file> <out>        compile one source (out: a file or a "
+           "folder)\n"
+           "  datc decompile <dat-file> [-o out]      print (or write) the source of a dat file\n"
+           "  datc install <staging-dir> <game-dat>   copy compiled files, keeping an existing "
+           "save\n";
+    return 2;
+}
+
+int compile_one(const fs::path& src, fs::path out) {
+    auto kind = datc::kind_of_source(src.filename().string());
+    if (!kind) {
+        std::cerr << src.string() << ": not a source name (classes.toml, story<N>.txt, ...)\n";
+        return 1;
+    }
+    std::error_code ec;
+    if (fs::is_directory(out, ec)) out /= datc::dat_name_for_source(src.filename().string());
+    try {
+        std::string bytes = datc::compile(*kind, read_file_bytes(src), src.string());
+        write_file_atomic(out, bytes);
+    } catch (const DataError& e) {
+        std::cerr << datc::format_error(e) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int decompile(const fs::path& dat, const std::string& out) {
+    auto kind = datc::kind_of_dat(dat.filename().string());
+    if (!kind) {
+        std::cerr << dat.string()
+                  << ": not a dat file the game reads (my.dat, job.dat, story<N>.dat, ...)\n";
+        return 1;
+    }
+    try {
+        std::string text = datc::decompile(*kind, read_file_bytes(dat), dat.string());
+        if (out.empty()) {
+            std::cout << text;
+        } else {
+            fs::path target = out;
+            std::error_code ec;
+            if (fs::is_directory(target, ec))
+                target /= datc::source_name_for_dat(dat.filename().string());
+            write_file_atomic(target, text);
+        }
+    } catch (const DataError& e) {
+        std::cerr << datc::format_error(e) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return usage();
+    const std::string cmd = args[0];
+    try {
+        if (cmd == "compile" && args.size() == 3) {
+            std::error_code ec;
+            if (!fs::is_directory(args[1], ec)) return compile_one(args[1], args[2]);
+            auto errors = datc::compile_dir(args[1], args[2]);
+            for (const auto& e : errors) std::cerr << e << "\n";
+            return errors.empty() ? 0 : 1;
+        }
+        if ((cmd == "decompile" || cmd == "--decompile") &&
+            (args.size() == 2 || args.size() == 4)) {
+            std::string out;
+            if (args.size() == 4) {
+                if (args[2] != "-o") return usage();
+                out = args[3];
+            }
+            return decompile(args[1], out);
+        }
+        if (cmd == "install" && args.size() == 3) {
+            auto copied = datc::install_dat(args[1], args[2]);
+            bool kept_save = std::find(copied.begin(), copied.end(), "my.dat") == copied.end();
+            std::cout << "datc: installed " << copied.size() << " files into " << args[2]
+                      << (kept_save ? " (the existing save was kept)" : "") << "\n";
+            return 0;
+        }
+    } catch (const DataError& e) {
+        std::cerr << datc::format_error(e) << "\n";
+        return 1;
+    } catch (const fs::filesystem_error& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+    return usage();
+}
