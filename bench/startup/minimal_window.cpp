@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QWidget w;
     w.resize(725, 493);
     ShownReporter r;
-    w.installEventFilter(&r);
+    app.installEventFilter(&r);
     w.show();
     return QApplication::exec();
 }

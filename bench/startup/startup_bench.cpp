@@ -2,7 +2,9 @@
 // for a minimal Qt window, measured alternately in one run. Prints both medians and the ratio.
 //
 // Usage: startup_bench GAME_BINARY MINIMAL_BINARY [RUNS]
+#include <poll.h>
 #include <spawn.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,8 +40,10 @@ double time_to_shown(const char* binary) {
     std::string out;
     char buf[256];
     double ms = -1;
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) > 0) {
+    ssize_t n = 0;
+    // A program that never reports within 20 s counts as a failure rather than a hang.
+    pollfd pfd{fds[0], POLLIN, 0};
+    while (poll(&pfd, 1, 20000) > 0 && (n = read(fds[0], buf, sizeof buf)) > 0) {
         out.append(buf, static_cast<size_t>(n));
         if (out.find("shown") != std::string::npos) {
             ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -48,6 +52,7 @@ double time_to_shown(const char* binary) {
         }
     }
     close(fds[0]);
+    if (ms < 0) kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
     return ms;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "shell/sound_proxy.h"
 #include "state/game_state.h"
 #include "state/ports.h"
 
@@ -15,15 +16,16 @@ class BattleScreen;
 class ResultDialog;
 class TravelScreen;
 class StoryScreen;
+class SoundFront;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
 class App : public QObject {
     Q_OBJECT
-  public:
+public:
     struct Options {
         std::filesystem::path game_dir;    // holds dat/, cg/, mid/
-        std::unique_ptr<Sound> sound;      // the sound front; silent when null
+        std::unique_ptr<Sound> sound;      // replaces the sound front (tests)
         std::unique_ptr<Dialogs> dialogs;  // message boxes; real ones when null
     };
 
@@ -32,27 +34,37 @@ class App : public QObject {
 
     // Battle screen creation and the first show. A data fault is shown in a message box
     // naming the file and the reason; then false is returned and nothing has been saved.
+    // The other three screens and the sound device follow right after the first paint.
     bool start();
+    // Makes what start() left for after the first paint (also done on demand).
+    void finish_start();
 
     GameState& state() { return gs_; }
     MainWindow& window() { return *window_; }
     Router& router() { return *router_; }
     ShellModel& shell() { return *shell_; }
     Dialogs& dialogs() { return *dialogs_; }
-    Sound& sound() { return *sound_; }
+    Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
+    StoryScreen& story_screen();
 
-  private:
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    void start_sound();
+
     GameState gs_;
-    std::unique_ptr<Sound> sound_;
+    SoundProxy proxy_;
+    std::unique_ptr<Sound> sound_;  // what the proxy forwards to
+    SoundFront* front_ = nullptr;   // the real sound front, when the program made it
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<Dialogs> dialogs_;
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
-    ResultDialog* result_ = nullptr;
-    TravelScreen* travel_ = nullptr;
-    StoryScreen* story_ = nullptr;
+    bool started_ = false;
+    bool first_painted_ = false;
 };
 
 // The folder that holds the game's data: beside the program.

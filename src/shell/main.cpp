@@ -7,6 +7,7 @@
 
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "story/story_screen.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ class ShownReporter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string scene;
     // Options that must act before Qt starts.
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -43,10 +45,14 @@ int main(int argc, char** argv) {
             // Whole-number scaling keeps the pixel art sharp.
             qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
             qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+        } else if ((a == "--scene" && i + 1 < argc) || a.rfind("--scene=", 0) == 0) {
+            scene = a == "--scene" ? argv[++i] : a.substr(8);
         } else if (a == "--help" || a == "-h") {
             std::printf(
-                "usage: luminaria [--zoom N]\n"
-                "  --zoom N   show the window N times larger (1..8)\n"
+                "usage: luminaria [--zoom N] [--scene NAME]\n"
+                "  --zoom N       show the window N times larger (1..8)\n"
+                "  --scene NAME   play one scene straight away, for authors: story12 plays\n"
+                "                 dat/story12.dat, people15 dat/people15.dat (nothing is saved)\n"
                 "  F11 or Alt+Enter toggles full screen.\n");
             return 0;
         }
@@ -62,8 +68,9 @@ int main(int argc, char** argv) {
     lum::App app(std::move(options));
 
     ShownReporter reporter;
-    if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) app.window().installEventFilter(&reporter);
+    if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
     if (!app.start()) return 1;
+    if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     return QApplication::exec();
 }

@@ -12,14 +12,30 @@ void Router::add(ScreenId id, ScreenPage* page) {
     window_.add_page(page);
 }
 
-ScreenPage* Router::page(ScreenId id) const {
+void Router::add_lazy(ScreenId id, std::function<ScreenPage*()> make) {
+    pending_.emplace_back(id, std::move(make));
+}
+
+void Router::create_all() {
+    while (!pending_.empty()) page(pending_.front().first);
+}
+
+ScreenPage* Router::page(ScreenId id) {
     auto it = pages_.find(id);
-    return it == pages_.end() ? nullptr : it->second;
+    if (it != pages_.end()) return it->second;
+    // Screens are made in the order they were added, so a later one never comes first.
+    while (!pending_.empty()) {
+        auto [next, make] = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        add(next, make());
+        if (next == id) return pages_[id];
+    }
+    return nullptr;
 }
 
 bool Router::visible(ScreenId id) const {
-    ScreenPage* p = page(id);
-    return p && p->isVisibleTo(&window_);
+    auto it = pages_.find(id);
+    return it != pages_.end() && it->second->isVisibleTo(&window_);
 }
 
 std::optional<ScreenId> Router::current() const {
@@ -36,6 +52,7 @@ void Router::show(ScreenId id) {
         if (other != id && q->isVisibleTo(&window_)) hide(other);
     window_.centre(p);
     window_.setWindowTitle(p->caption());
+    if (on_shown) on_shown(id);
     if (!p->isVisibleTo(&window_)) {
         p->show();
         p->raise();
@@ -44,8 +61,8 @@ void Router::show(ScreenId id) {
 }
 
 void Router::hide(ScreenId id) {
-    ScreenPage* p = page(id);
-    if (!p || !p->isVisibleTo(&window_)) return;
+    if (!visible(id)) return;
+    ScreenPage* p = pages_[id];
     p->hide();
     p->FormHide();
 }

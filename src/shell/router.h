@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "state/ports.h"
 
@@ -18,7 +20,11 @@ class Router : public Screens {
     explicit Router(MainWindow& window) : window_(window) {}
 
     void add(ScreenId id, ScreenPage* page);
-    ScreenPage* page(ScreenId id) const;
+    // A screen made on first use (or by create_all), so start-up shows the title sooner.
+    void add_lazy(ScreenId id, std::function<ScreenPage*()> make);
+    // Makes every screen not made yet, in the order they were added.
+    void create_all();
+    ScreenPage* page(ScreenId id);
 
     void show(ScreenId id) override;
     void hide(ScreenId id) override;
@@ -28,9 +34,13 @@ class Router : public Screens {
     bool visible(ScreenId id) const;
     std::optional<ScreenId> current() const;
 
+    // Told of every screen that becomes visible (the sound front loops music by it).
+    std::function<void(ScreenId)> on_shown;
+
   private:
     MainWindow& window_;
     std::map<ScreenId, ScreenPage*> pages_;
+    std::vector<std::pair<ScreenId, std::function<ScreenPage*()>>> pending_;
 };
 
 }  // namespace lum

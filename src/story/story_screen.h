@@ -1,23 +1,86 @@
 #pragma once
 
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <array>
+
 #include "shell/screen_page.h"
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "story/canvas_view.h"
+#include "story/story_model.h"
 
 namespace lum {
 
-// `TForm4`: story scripts and character creation.
+// `TForm4`: story scripts and character creation. The widgets mirror StoryModel after every
+// event and tick.
 class StoryScreen : public ScreenPage {
     Q_OBJECT
-public:
+  public:
     StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs& dialogs,
                 QWidget* parent = nullptr);
 
-private:
-    GameState& gs_;
-    Sound& sound_;
-    Screens& screens_;
+    void FormShow() override;
+    void FormHide() override;
+
+    // Loads dat/story<N>.dat or dat/people<N>.dat ("story12", "people15") and plays it on
+    // this screen, for authors. False after a message box when it cannot.
+    bool open_scene(const std::string& name);
+
+    StoryModel& model() { return model_; }
+    QImageCanvas& canvas() { return canvas_; }
+
+    PictureView* map_cg;
+    PictureView* my_cg;
+    PictureView* edit_box;
+    QPushButton* ok_bb;
+    QGroupBox* sel_box;
+    QPushButton* BitBtn6;
+    QPushButton* BitBtn7;
+    QGroupBox* sel_box2;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn1;
+    QTimer* Timer5;
+    QTimer* Timer1;
+    QTimer* Timer3;
+
+    QGroupBox* party_box;
+    PictureView* party_cg;
+    QLabel* state_l1;
+    QLabel* state_l2;
+    QLabel* state_l3;
+    QGroupBox* state_box1;
+    QLabel* state_box_l;
+    std::array<QPushButton*, 5> class_buttons{};
+    QLabel* job_about_l;
+    QLabel* job_about_l2;
+    QLabel* job_about_l3;
+    QGroupBox* state_box2;
+    std::array<QPushButton*, kAttrCount> attr_buttons{};
+    QGroupBox* state_box3;
+    std::array<QPushButton*, 20> oath_buttons{};
+    QPushButton* party_ok_b;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+  private:
+    void build_party_box();
+    // Runs a handler of the model, then brings the widgets up to date.
+    template <typename F>
+    void handle(F f);
+    void refresh();
+    void sync_timer(QTimer* t, const TimerState& s);
+
     Dialogs& dialogs_;
+    QImageCanvas canvas_;
+    StoryModel model_;
+    QTimer* anim_timer_;
 };
 
 }  // namespace lum

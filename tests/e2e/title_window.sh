@@ -29,7 +29,12 @@ done
 sleep 1.0   # let it paint
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/title_window.png"
+# The game must end when asked to; a game that ignores SIGTERM fails the test.
 kill $pid
+for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then
+  kill -9 $pid; echo "the game ignored SIGTERM"; exit 1
+fi
 wait $pid 2>/dev/null || true
 INNER
 chmod +x "$work/run.sh"

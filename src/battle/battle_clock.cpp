@@ -1,0 +1,135 @@
+#include "battle/battle_clock.h"
+
+#include "battle/battle_end.h"
+#include "battle/enemy_turn.h"
+
+namespace lum {
+
+namespace {
+bool can_act(const TChara& c) {
+    return c.state != kStateEmpty && c.state != kStateDown && c.state != kStatePetrified;
+}
+}  // namespace
+
+void open_next_party_turn(BattleContext& ctx) {
+    GameState& gs = ctx.gs;
+    ctx.hide_command_menus();
+    ctx.hide_markers();
+    ctx.w.s_l_visible = false;
+    ctx.w.s_l2_visible = false;
+
+    do {
+        ++gs.cur_unit;
+    } while (gs.cur_unit <= 6 && !can_act(gs.chara[gs.cur_unit]));
+
+    // A spirit acts without being announced.
+    if (gs.cur_unit <= 6 && gs.chara[gs.cur_unit].state == kStateNormal)
+        ctx.w.moji_l = gs.chara[gs.cur_unit].name + "の攻撃";
+    if (gs.cur_unit < 6) {
+        ctx.w.menu0_caption = gs.chara[gs.cur_unit].name;
+        ctx.w.menu0 = true;
+        gs.sel_unit = gs.cur_unit;
+    } else {
+        gs.cur_unit = 10;
+        gs.enemy_phase = 0;
+    }
+}
+
+void wait_command(BattleContext& ctx) {
+    ctx.hide_command_menus();
+    ctx.w.moji_l = ctx.actor().name + "は待機した";
+    ctx.gs.player_phase = 1;
+    ctx.sound.play_step_sound();
+}
+
+int party_half_tick(BattleContext& ctx) {
+    GameState& gs = ctx.gs;
+    const int interval = gs.speed_ms;
+    if (!ctx.w.battle_shown || gs.cur_unit >= 6) return interval;
+    TChara& a = ctx.actor();
+    switch (gs.player_phase) {
+        case 0:
+            gs.player_act_msg.clear();
+            gs.player_result_msg.clear();
+            break;
+        case 1: {
+            int r = gs.random(5);
+            if (r <= 1) {
+                int n = 1 + gs.random(2);
+                add_sat(a.aiko_power, n);
+                ctx.w.moji_l = a.name + "の哀古が" + num(n) + "上がった";
+            } else if (r <= 3) {
+                int n = 1 + gs.random(2);
+                add_sat(a.mp, n);
+                if (a.mp > a.max_mp) a.mp = a.max_mp;
+                ctx.w.moji_l = a.name + "のＭｐが" + num(n) + "上がった";
+            } else {
+                int n = 4 + gs.random(2);
+                add_sat(a.exp, n);
+                ctx.w.moji_l = a.name + "の経験値が" + num(n) + "上がった";
+            }
+            gs.player_phase = 4;
+            break;
+        }
+        case 2:
+            ctx.w.moji_l = gs.player_act_msg;
+            gs.player_phase = 3;
+            break;
+        case 3:
+            ctx.w.moji_l = gs.player_result_msg;
+            gs.player_phase = 4;
+            ctx.pacing.repaint_now();
+            check_battle_end(ctx);
+            break;
+        case 4:
+            gs.player_phase = 0;
+            open_next_party_turn(ctx);
+            break;
+        default:
+            break;
+    }
+    return interval;
+}
+
+int enemy_half_tick(BattleContext& ctx) {
+    GameState& gs = ctx.gs;
+    const int interval = saturate(static_cast<long long>(gs.speed_ms) * 3 / 2);
+    if (!ctx.w.battle_shown || gs.cur_unit <= 9) return interval;
+    ctx.w.menu0 = false;
+    switch (gs.enemy_phase) {
+        case 0:
+            ++gs.cur_unit;
+            gs.sel_unit = gs.cur_unit;
+            gs.enemy_act_msg.clear();
+            gs.enemy_result_msg.clear();
+            while (gs.cur_unit <= 16 && !can_act(gs.chara[gs.cur_unit])) ++gs.cur_unit;
+            if (gs.cur_unit < 16) {
+                ctx.w.moji_l = gs.chara[gs.cur_unit].name + "の攻撃";
+                gs.enemy_phase = 1;
+            } else {
+                gs.cur_unit = 0;
+                gs.enemy_phase = 0;
+                open_next_party_turn(ctx);
+            }
+            break;
+        case 1:
+            gs.enemy_phase = 2;
+            enemy_act(ctx);
+            ctx.w.moji_l = gs.enemy_act_msg;
+            break;
+        case 2:
+            ctx.w.moji_l = gs.enemy_result_msg;
+            for (int k = 0; k < 3; ++k) ctx.w.markers[k].left = kOffBoardLeft;
+            ctx.w.s_l_visible = false;
+            ctx.w.s_l2_visible = false;
+            gs.enemy_phase = 0;
+            ctx.pacing.repaint_now();
+            check_battle_end(ctx);
+            break;
+        default:
+            break;
+    }
+    return interval;
+}
+
+}  // namespace lum

@@ -1,0 +1,22 @@
+#pragma once
+
+// The turn order the two battle timers step: party slots 1..5, then enemy slots 11..15, then
+// again from slot 1. Each step shows one message; the timers only call these.
+
+#include "battle/battle_context.h"
+
+namespace lum {
+
+// Advances `cur_unit` to the next party member able to act and opens its command panel, or
+// hands over to the enemy half (cur_unit 10).
+void open_next_party_turn(BattleContext& ctx);
+
+// The wait command (`Button3`).
+void wait_command(BattleContext& ctx);
+
+// One tick of the party half (Timer4) and of the enemy half (Timer3); both do nothing while the
+// battle screen is hidden. Each returns the timer's next interval in milliseconds.
+int party_half_tick(BattleContext& ctx);
+int enemy_half_tick(BattleContext& ctx);
+
+}  // namespace lum

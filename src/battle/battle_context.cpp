@@ -1,0 +1,23 @@
+#include "battle/battle_context.h"
+
+namespace lum {
+
+std::string num(long long v) {
+    return std::to_string(v);
+}
+
+void BattleContext::hide_markers() {
+    for (Marker& m : w.markers) m.left = kOffBoardLeft;
+}
+
+void BattleContext::place_marker(int k, int column, int row) {
+    if (k < 0 || k >= static_cast<int>(w.markers.size())) return;
+    w.markers[k].left = saturate(static_cast<long long>(column) * kSquarePx + kMapLeft);
+    w.markers[k].top = saturate(static_cast<long long>(row) * kSquarePx + kMapTop);
+}
+
+void BattleContext::hide_command_menus() {
+    w.menu0 = w.menu1 = w.menu2 = w.menu3 = w.menu4 = w.ken_box = false;
+}
+
+}  // namespace lum

@@ -1,0 +1,31 @@
+#pragma once
+
+// Plays whole battles headless: the real setup, clock, techniques, enemy routine and end check,
+// with a simple party policy standing in for the player.
+
+#include <cstdint>
+#include <string>
+
+namespace lum::sim {
+
+struct Totals {
+    long long battles = 0;
+    long long wins = 0;
+    long long losses = 0;
+    long long timeouts = 0;
+    long long errors = 0;
+    long long cycles = 0;  // party half + enemy half
+    long long party_actions = 0;
+    long long enemy_actions = 0;
+    long long damage_dealt = 0;  // HP lost by enemies
+    long long damage_taken = 0;  // HP lost by party members
+    long long biggest_hit_dealt = 0;
+    long long biggest_hit_taken = 0;
+    std::string first_error;
+};
+
+Totals run_battles(long long count, std::uint64_t seed);
+
+std::string report(const Totals& t, std::uint64_t seed);
+
+}  // namespace lum::sim

@@ -1,0 +1,178 @@
+#include "sound/music_player.h"
+
+#include <fluidsynth.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace lum {
+
+namespace {
+
+// FluidSynth writes its own complaints to stderr; the front reports one line instead.
+void quiet_fluid_log() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+        fluid_set_log_function(level, nullptr, nullptr);
+    }
+}
+
+// FluidSynth's player only calls itself done some seconds after the last event; the piece
+// has ended when the last tick is reached.
+bool piece_over(fluid_player_t* player) {
+    if (fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
+    int total = fluid_player_get_total_ticks(player);
+    return total > 0 && fluid_player_get_current_tick(player) >= total;
+}
+
+bool is_midi_file(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    char head[4] = {};
+    return in.read(head, 4) && std::string(head, 4) == "MThd";
+}
+
+}  // namespace
+
+std::filesystem::path find_soundfont() {
+    std::error_code ec;
+    if (const char* env = std::getenv("LUM_SOUNDFONT"); env && *env) {
+        if (std::filesystem::is_regular_file(env, ec)) return env;
+    }
+    for (const char* p :
+         {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
+        if (std::filesystem::is_regular_file(p, ec)) return p;
+    }
+    return {};
+}
+
+struct FluidMusic::Impl {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_audio_driver_t* driver = nullptr;
+    fluid_player_t* player = nullptr;
+    bool reported = false;
+
+    ~Impl() {
+        if (player) {
+            fluid_player_stop(player);
+            delete_fluid_player(player);
+        }
+        if (driver) delete_fluid_audio_driver(driver);
+        if (synth) delete_fluid_synth(synth);
+        if (settings) delete_fluid_settings(settings);
+    }
+};
+
+FluidMusic::FluidMusic(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+FluidMusic::~FluidMusic() = default;
+
+std::unique_ptr<FluidMusic> FluidMusic::create(const std::filesystem::path& soundfont,
+                                               std::string* why) {
+    quiet_fluid_log();
+    if (soundfont.empty()) {
+        if (why) *why = "no General MIDI SoundFont found";
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    impl->settings = new_fluid_settings();
+    if (!impl->settings) return nullptr;
+    fluid_settings_setint(impl->settings, "synth.lock-memory", 0);
+    // Louder than FluidSynth's default, to sit beside the full-scale effects.
+    fluid_settings_setnum(impl->settings, "synth.gain", 0.6);
+    impl->synth = new_fluid_synth(impl->settings);
+    if (!impl->synth || fluid_synth_sfload(impl->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        if (why) *why = "cannot load the SoundFont " + soundfont.string();
+        return nullptr;
+    }
+    // SDL first, so that music and effects follow the same choice of sound server.
+    for (const char* driver : {"sdl2", "pulseaudio", "alsa"}) {
+        fluid_settings_setstr(impl->settings, "audio.driver", driver);
+        impl->driver = new_fluid_audio_driver(impl->settings, impl->synth);
+        if (impl->driver) break;
+    }
+    if (!impl->driver) {
+        if (why) *why = "no audio driver for music";
+        return nullptr;
+    }
+    return std::unique_ptr<FluidMusic>(new FluidMusic(std::move(impl)));
+}
+
+bool FluidMusic::play(const std::filesystem::path& midi) {
+    stop();
+    if (!is_midi_file(midi)) return false;
+    impl_->player = new_fluid_player(impl_->synth);
+    if (!impl_->player) return false;
+    if (fluid_player_add(impl_->player, midi.c_str()) != FLUID_OK ||
+        fluid_player_play(impl_->player) != FLUID_OK) {
+        stop();
+        return false;
+    }
+    impl_->reported = false;
+    return true;
+}
+
+void FluidMusic::stop() {
+    if (!impl_->player) return;
+    fluid_player_stop(impl_->player);
+    fluid_player_join(impl_->player);
+    delete_fluid_player(impl_->player);
+    impl_->player = nullptr;
+    fluid_synth_all_sounds_off(impl_->synth, -1);
+}
+
+bool FluidMusic::take_finished() {
+    if (!impl_->player || impl_->reported) return false;
+    if (!piece_over(impl_->player)) return false;
+    impl_->reported = true;
+    return true;
+}
+
+bool render_midi_to_wav(const std::filesystem::path& midi, const std::filesystem::path& soundfont,
+                        const std::filesystem::path& wav, int sample_rate, std::string* why) {
+    quiet_fluid_log();
+    auto fail = [why](const std::string& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (!is_midi_file(midi)) return fail(midi.string() + " is not a MIDI file");
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setstr(settings, "audio.file.name", wav.c_str());
+    fluid_settings_setstr(settings, "audio.file.type", "wav");
+    fluid_settings_setstr(settings, "player.timing-source", "sample");
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    bool ok = false;
+    std::string reason;
+    if (!synth || fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+        reason = "cannot load the SoundFont " + soundfont.string();
+    } else {
+        fluid_player_t* player = new_fluid_player(synth);
+        fluid_file_renderer_t* renderer = nullptr;
+        if (fluid_player_add(player, midi.c_str()) != FLUID_OK ||
+            fluid_player_play(player) != FLUID_OK) {
+            reason = "cannot play " + midi.string();
+        } else if (!(renderer = new_fluid_file_renderer(synth))) {
+            reason = "cannot write " + wav.string();
+        } else {
+            // The piece, then a quarter of a second for the last notes to die away.
+            int tail = sample_rate / 4;
+            int period = 64;
+            fluid_settings_getint(settings, "audio.period-size", &period);
+            while (tail > 0) {
+                if (fluid_file_renderer_process_block(renderer) != FLUID_OK) break;
+                if (piece_over(player)) tail -= period;
+            }
+            ok = true;
+        }
+        if (renderer) delete_fluid_file_renderer(renderer);
+        delete_fluid_player(player);
+    }
+    if (synth) delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return ok ? true : fail(reason);
+}
+
+}  // namespace lum

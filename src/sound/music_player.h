@@ -1,0 +1,48 @@
+#pragma once
+
+// MIDI music on FluidSynth with a General MIDI SoundFont.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace lum {
+
+// What the sound front needs of a music player; tests pass a fake.
+class MusicBackend {
+  public:
+    virtual ~MusicBackend() = default;
+    // Starts the piece from its beginning, stopping any other; false when it cannot.
+    virtual bool play(const std::filesystem::path& midi) = 0;
+    virtual void stop() = 0;
+    // True once after the piece last started has played to its end.
+    virtual bool take_finished() = 0;
+};
+
+// The General MIDI SoundFont: default-GM.sf2 when present, else TimGM6mb.sf2; empty when
+// neither exists. LUM_SOUNDFONT names another one.
+std::filesystem::path find_soundfont();
+
+class FluidMusic : public MusicBackend {
+  public:
+    // nullptr, with the reason in `why`, when the SoundFont or every audio driver fails.
+    static std::unique_ptr<FluidMusic> create(const std::filesystem::path& soundfont,
+                                              std::string* why);
+    ~FluidMusic() override;
+
+    bool play(const std::filesystem::path& midi) override;
+    void stop() override;
+    bool take_finished() override;
+
+  private:
+    struct Impl;
+    explicit FluidMusic(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// Renders a MIDI file to a 16-bit stereo WAV file as fast as the machine allows (FluidSynth's
+// file driver). False, with the reason, when it cannot.
+bool render_midi_to_wav(const std::filesystem::path& midi, const std::filesystem::path& soundfont,
+                        const std::filesystem::path& wav, int sample_rate, std::string* why);
+
+}  // namespace lum

@@ -1,0 +1,168 @@
+#include "sound/sdl_output_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lum {
+
+std::unique_ptr<SdlOutputDevice> SdlOutputDevice::create(std::string* why) {
+    // SDL would otherwise take over SIGINT and SIGTERM and turn them into events nobody
+    // reads, leaving the game deaf to Ctrl+C and to being asked to end.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        if (why) *why = SDL_GetError();
+        return nullptr;
+    }
+    return std::unique_ptr<SdlOutputDevice>(new SdlOutputDevice());
+}
+
+SdlOutputDevice::~SdlOutputDevice() {
+    close();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// Device 0 is the system's default output (as is -1); devices 1..n are those SDL lists, so
+// that the settings' default of device 0 follows the desktop's choice.
+const char* SdlOutputDevice::sdl_name(int device_id) {
+    return device_id >= 1 ? SDL_GetAudioDeviceName(device_id - 1, 0) : nullptr;
+}
+
+int SdlOutputDevice::device_count() {
+    int n = SDL_GetNumAudioDevices(0);
+    return 1 + std::max(n, 0);
+}
+
+bool SdlOutputDevice::caps(int device_id, mix::DeviceCaps& out) {
+    const char* name = sdl_name(device_id);
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (name) {
+        out.product_name = name;
+    } else {
+        out.product_name = std::string("SDL default output (") + (driver ? driver : "none") + ")";
+    }
+    out.channels = 2;
+    out.synchronous = false;
+    return true;
+}
+
+bool SdlOutputDevice::supports(int, const mix::WaveFormat& format) {
+    return format.bits_per_sample == 8 && (format.channels == 1 || format.channels == 2) &&
+           format.samples_per_sec > 0;
+}
+
+int SdlOutputDevice::open(int device_id, const mix::WaveFormat& format, mix::BlockDoneSink* sink) {
+    close();
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(format.samples_per_sec);
+    want.format = AUDIO_U8;
+    want.channels = static_cast<Uint8>(format.channels);
+    // About 10 ms per callback: small enough not to add to the mixer's own latency.
+    Uint16 frames = 64;
+    while (frames < format.samples_per_sec / 100) frames = static_cast<Uint16>(frames * 2);
+    want.samples = frames;
+    want.callback = &SdlOutputDevice::callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    const char* name = sdl_name(device_id);
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        queue_.clear();
+        sink_ = sink;
+    }
+    position_ = 0;
+    had_data_ = false;
+    dev_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+    if (dev_ == 0) {
+        last_error_ = SDL_GetError();
+        sink_ = nullptr;
+        return 1;
+    }
+    buffer_frames_ = have.samples;
+    SDL_PauseAudioDevice(dev_, 0);
+    return 0;
+}
+
+void SdlOutputDevice::close() {
+    if (dev_ != 0) {
+        SDL_CloseAudioDevice(dev_);  // waits for a running callback
+        dev_ = 0;
+    }
+    std::lock_guard<std::mutex> g(lock_);
+    queue_.clear();
+    sink_ = nullptr;
+}
+
+int SdlOutputDevice::prepare(mix::OutputBlock& block) {
+    block.prepared = true;
+    return 0;
+}
+
+void SdlOutputDevice::unprepare(mix::OutputBlock& block) {
+    block.prepared = false;
+}
+
+bool SdlOutputDevice::write(mix::OutputBlock& block) {
+    if (dev_ == 0 || !block.prepared) return false;
+    block.done = false;
+    Entry e{&block,
+            std::vector<std::uint8_t>(block.data.begin(), block.data.begin() + block.length)};
+    std::lock_guard<std::mutex> g(lock_);
+    queue_.push_back(std::move(e));
+    return true;
+}
+
+void SdlOutputDevice::reset() {
+    std::deque<Entry> dropped;
+    mix::BlockDoneSink* sink;
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        dropped.swap(queue_);
+        position_ = 0;
+        sink = sink_;
+    }
+    for (Entry& e : dropped) e.block->done = true;
+    if (sink && !dropped.empty()) sink->block_done();
+}
+
+void SdlOutputDevice::pause() {
+    if (dev_ != 0) SDL_PauseAudioDevice(dev_, 1);
+}
+
+void SdlOutputDevice::restart() {
+    if (dev_ != 0) SDL_PauseAudioDevice(dev_, 0);
+}
+
+void SdlOutputDevice::callback(void* self, Uint8* stream, int len) {
+    static_cast<SdlOutputDevice*>(self)->fill(stream, len);
+}
+
+void SdlOutputDevice::fill(Uint8* stream, int len) {
+    int filled = 0;
+    int finished = 0;
+    mix::BlockDoneSink* sink;
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        sink = sink_;
+        while (filled < len && !queue_.empty()) {
+            Entry& e = queue_.front();
+            std::size_t take = std::min<std::size_t>(len - filled, e.bytes.size() - e.offset);
+            std::memcpy(stream + filled, e.bytes.data() + e.offset, take);
+            e.offset += take;
+            filled += static_cast<int>(take);
+            position_ += static_cast<std::uint32_t>(take);
+            if (e.offset >= e.bytes.size()) {
+                e.block->done = true;
+                queue_.pop_front();
+                ++finished;
+            }
+        }
+    }
+    if (filled < len) {
+        std::memset(stream + filled, 128, len - filled);
+        if (had_data_ || filled > 0) ++underruns_;
+    }
+    had_data_ = filled == len;
+    if (sink && finished > 0) sink->block_done();
+}
+
+}  // namespace lum

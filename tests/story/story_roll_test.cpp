@@ -1,0 +1,283 @@
+// Title cards, the credits roll, faulty scripts, the additions for players and opening a
+// scene by name.
+
+#include "story_fixture.h"
+
+using namespace lum;
+using namespace lum::test;
+using Strings = std::vector<std::string>;
+
+TEST_F(StoryTest, TitleOfTwentyBytesIsOneLineAt32Points) {
+    gs.stage_no = 2;
+    model.draw_title_card("あいうえおかきくけこ", StoryModel::Player::story);
+    ASSERT_EQ(canvas.texts.size(), 1u);  // no subtitle at stage 2
+    const auto& t = canvas.texts[0];
+    EXPECT_EQ(t.picture, kBufferPicture);
+    EXPECT_EQ(t.font, (Font{kFaceMinchoProportional, 43, true, true, kWhite}));
+    // 20 bytes at 43 px: 430 wide, 53 high.
+    EXPECT_EQ(t.x, 9);
+    EXPECT_EQ(t.y, 133);
+    EXPECT_EQ(canvas.at(kBufferPicture, 8, 140), kBlack);
+    EXPECT_EQ(canvas.at(kBufferPicture, 9, 140), kWhite);
+}
+
+TEST_F(StoryTest, LongerTitleSplitsAtByte20At24PointsUnderItsSubtitle) {
+    gs.stage_no = 11;
+    model.draw_title_card("あいうえおかきくけこさし", StoryModel::Player::story);
+    ASSERT_EQ(canvas.texts.size(), 3u);
+    // 24 pt = 32 px: line 1 is 320 wide, the cell 40 high.
+    EXPECT_EQ(canvas.texts[0].text, "あいうえおかきくけこ");
+    EXPECT_EQ(canvas.texts[0].x, 64);
+    EXPECT_EQ(canvas.texts[0].y, 120);
+    EXPECT_EQ(canvas.texts[0].font.pixel_height, 32);
+    EXPECT_EQ(canvas.texts[1].text, "さし");
+    EXPECT_EQ(canvas.texts[1].x, 64);
+    EXPECT_EQ(canvas.texts[1].y, 160);
+    EXPECT_EQ(canvas.texts[2].text, "Velmora Ⅱ");
+    EXPECT_EQ(canvas.texts[2].x, 64);
+    EXPECT_EQ(canvas.texts[2].y, 106);
+    EXPECT_EQ(canvas.texts[2].font, (Font{kFaceMinchoProportional, 13, true, true, kWhite}));
+}
+
+TEST_F(StoryTest, SubtitlesByStageAndNoneInTalkScenes) {
+    const std::vector<std::pair<int, std::string>> cases = {
+        {1, "Velmora Ⅰ"},  {11, "Velmora Ⅱ"}, {20, "Velmora Ⅲ"}, {32, "Velmora Ⅳ"},
+        {40, "Velmora Ⅴ"}, {46, "Velmora Ⅵ"}, {53, "Velmora Ⅶ"}, {60, "Last Velmora"},
+        {0, ""},           {2, ""},           {61, ""}};
+    for (const auto& [stage, sub] : cases) EXPECT_EQ(chapter_subtitle(stage), sub) << stage;
+
+    gs.stage_no = 1;
+    model.draw_title_card("出会い", StoryModel::Player::story);
+    ASSERT_EQ(canvas.texts.size(), 2u);
+    // Left-aligned with the title, 14 pixels above its top.
+    EXPECT_EQ(canvas.texts[1].x, canvas.texts[0].x);
+    EXPECT_EQ(canvas.texts[1].y, canvas.texts[0].y - 14);
+
+    canvas.texts.clear();
+    model.draw_title_card("出会い", StoryModel::Player::talk);
+    ASSERT_EQ(canvas.texts.size(), 1u);
+    EXPECT_FALSE(canvas.texts[0].font.bold);
+    EXPECT_TRUE(canvas.texts[0].font.italic);
+}
+
+TEST_F(StoryTest, CreditsRollTiming) {
+    story({{25, "スタッフ"}, {0, "まんなか"}, {25, "end"}, {19, ""}});
+    model.Timer5Timer();
+    EXPECT_EQ(gs.scroll_row, 0);
+    EXPECT_TRUE(model.timer3.enabled);
+    EXPECT_EQ(model.timer5.interval_ms, 10);
+    EXPECT_EQ(pos(), 0);
+    ASSERT_EQ(canvas.texts.size(), 1u);
+    EXPECT_EQ(canvas.texts[0].x, 130);
+    EXPECT_EQ(canvas.texts[0].y, 0);
+    EXPECT_EQ(canvas.texts[0].font, (Font{kFaceMinchoProportional, 21, true, false, kWhite}));
+
+    // 21 rows enter from the bottom, one a tick; story ticks between them draw nothing new.
+    for (int i = 0; i < 21; ++i) {
+        model.Timer3Timer();
+        model.Timer5Timer();
+    }
+    EXPECT_EQ(gs.scroll_row, 21);
+    EXPECT_EQ(canvas.texts.size(), 1u);
+    EXPECT_EQ(canvas.at(kMapPicture, 130, 299), kWhite);
+    EXPECT_EQ(canvas.at(kMapPicture, 130, 319), kWhite);
+    EXPECT_EQ(canvas.at(kMapPicture, 130, 298), kBlack);
+    EXPECT_EQ(canvas.at(kMapPicture, 129, 310), kBlack);
+    model.Timer3Timer();  // the 22nd clears the buffer and moves on
+    EXPECT_EQ(gs.scroll_row, -1);
+    EXPECT_EQ(pos(), 1);
+    EXPECT_EQ(canvas.count(kBufferPicture, kWhite), 0);
+    EXPECT_EQ(canvas.at(kMapPicture, 130, 298), kWhite);
+
+    // A text line in the credits shows whole, without "→OK", and only once.
+    model.Timer5Timer();
+    EXPECT_FALSE(model.revealing());
+    EXPECT_FALSE(model.ok_bb_visible);
+    EXPECT_EQ(canvas.texts.size(), 5u);
+    EXPECT_EQ(gs.script[1].code, 255);
+    model.Timer5Timer();
+    EXPECT_EQ(canvas.texts.size(), 5u);
+    // It stays for a blank line's time: -1, 0..20, then the advance.
+    for (int i = 0; i < 22; ++i) model.Timer3Timer();
+    EXPECT_EQ(pos(), 1);
+    model.Timer3Timer();
+    EXPECT_EQ(pos(), 2);
+    EXPECT_GT(canvas.count(kTextBoxPicture, kWhite), 0);
+
+    // "end" clears portrait and text box, then the roll goes on 61 ticks.
+    canvas.fill(kPortraitPicture, {0, 0, 128, 128}, kWhite);
+    model.Timer5Timer();
+    EXPECT_EQ(gs.scroll_row, 100);
+    EXPECT_EQ(canvas.count(kPortraitPicture, kWhite), 0);
+    EXPECT_EQ(canvas.count(kTextBoxPicture, kWhite), 0);
+    for (int i = 0; i < 60; ++i) {
+        model.Timer3Timer();
+        model.Timer5Timer();
+    }
+    EXPECT_TRUE(model.timer3.enabled);
+    EXPECT_EQ(gs.scroll_row, 160);
+    EXPECT_EQ(pos(), 2);
+    model.Timer3Timer();
+    EXPECT_FALSE(model.timer3.enabled);
+    EXPECT_EQ(gs.scroll_row, 0);
+    EXPECT_EQ(pos(), 3);
+    EXPECT_EQ(model.timer5.interval_ms, 10);  // until a code 8
+    model.Timer5Timer();
+    EXPECT_TRUE(model.sel_box2_visible);
+}
+
+TEST_F(StoryTest, OutOfRangeNumbersAreIgnoredWithAWarning) {
+    gs.stage_no = 0;
+    story({{10, "256"}, {11, "-1"}, {12, "513"}, {18, "31"}, {19, ""}});
+    tick();
+    EXPECT_EQ(pos(), 4);
+    ASSERT_EQ(dialogs.log.size(), 4u);
+    const std::string file = (dir / "dat" / "story0.dat").string();
+    EXPECT_EQ(dialogs.log[0], "台本に誤りがあります。\r" + file +
+                                  ": line 42: place flag 256 is outside 0..255; the command is "
+                                  "ignored");
+    EXPECT_EQ(dialogs.log[3], "台本に誤りがあります。\r" + file +
+                                  ": line 48: character 31 is outside 0..30; the command is "
+                                  "ignored");
+    for (int i = 0; i < kCharaCount; ++i) EXPECT_EQ(gs.chara[i].state, 0);
+    tick();
+    EXPECT_TRUE(model.sel_box2_visible);
+}
+
+TEST_F(StoryTest, NonNumericArgumentIsReportedOnceAndSkipped) {
+    gs.stage_no = 3;
+    gs.money = 10;
+    story({{13, ""}, {5, "十"}, {7, "12x"}, {19, ""}});
+    tick();
+    tick();
+    EXPECT_EQ(gs.money, 10);
+    EXPECT_EQ(gs.ark, 0);
+    EXPECT_EQ(pos(), 3);
+    const std::string file = (dir / "dat" / "story3.dat").string();
+    EXPECT_EQ(dialogs.log, (Strings{"台本に誤りがあります。\r" + file +
+                                        ": line 44: \"十\" is not a number; the command is skipped",
+                                    "台本に誤りがあります。\r" + file +
+                                        ": line 46: \"12x\" is not a number; the command is "
+                                        "skipped"}));
+    tick();
+    EXPECT_EQ(dialogs.log.size(), 2u);
+}
+
+TEST_F(StoryTest, AScriptRunningPastItsLastEntryEndsTheScene) {
+    story({});
+    gs.script[98] = {13, ""};
+    gs.script[99] = {0, "さいご"};
+    gs.script_pos = 98;
+    gs.people_mode = false;
+    tick();
+    tick();
+    EXPECT_TRUE(model.ok_bb_visible);
+    model.ok_bbClick();
+    EXPECT_EQ(pos(), 99);
+    EXPECT_EQ(screens.log, (Strings{"hide:story", "close:story", "show:travel"}));
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_EQ(dialogs.log[0], "台本に誤りがあります。\r" + (dir / "dat" / "story0.dat").string() +
+                                  ": the script runs past its last entry without an ending "
+                                  "command; the scene ends here");
+
+    // In a talk scene people mode ends too.
+    model.FormShow();
+    screens.log.clear();
+    talk({});
+    gs.people_script[99] = {13, ""};
+    gs.script_pos = 99;
+    tick();
+    EXPECT_FALSE(gs.people_mode);
+    EXPECT_EQ(screens.log.back(), "show:travel");
+}
+
+TEST_F(StoryTest, AMissingNextStageIsReportedAndPlayReturnsToTravel) {
+    gs.stage_no = 40;
+    story({{3, ""}});
+    tick();
+    EXPECT_EQ(gs.stage_no, 41);
+    EXPECT_EQ(screens.log, (Strings{"hide:story", "close:story", "show:travel"}));
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_EQ(dialogs.log[0].rfind("次のステージを読み込めませんでした。\r", 0), 0u);
+    EXPECT_NE(dialogs.log[0].find("story41.dat"), std::string::npos);
+
+    model.FormShow();
+    screens.log.clear();
+    dialogs.log.clear();
+    story({{24, ""}, {19, ""}});
+    tick();
+    EXPECT_EQ(gs.stage_no, 42);
+    EXPECT_EQ(screens.log, (Strings{"hide:story", "close:story", "show:travel"}));
+    EXPECT_EQ(dialogs.log.size(), 1u);
+    EXPECT_FALSE(model.sel_box2_visible);
+}
+
+TEST_F(StoryTest, ProceedCompletesALineThenPressesOk) {
+    story({{0, "ながいながいぶん"}, {0, "つぎ"}, {19, ""}});
+    model.Timer5Timer();
+    EXPECT_TRUE(model.revealing());
+    model.proceed();
+    EXPECT_FALSE(model.revealing());
+    EXPECT_TRUE(model.ok_bb_visible);
+    EXPECT_EQ(canvas.texts.size(), 8u);
+    EXPECT_EQ(pos(), 0);
+    model.proceed();
+    EXPECT_EQ(pos(), 1);
+    EXPECT_EQ(sound.log, Strings{"step"});
+
+    // H hides the text box; the next proceed only shows it again.
+    model.Timer5Timer();
+    model.finish_animation();
+    model.toggle_text_box();
+    EXPECT_TRUE(model.text_box_hidden);
+    model.proceed();
+    EXPECT_FALSE(model.text_box_hidden);
+    EXPECT_EQ(pos(), 1);
+    model.proceed();
+    EXPECT_EQ(pos(), 2);
+}
+
+TEST_F(StoryTest, FastForwardRunsThroughTextAndStopsAtChoices) {
+    story({{0, "いち"}, {0, "に"}, {4, ""}, {0, "さん"}});
+    model.set_fast_forward(true);
+    model.Timer5Timer();
+    EXPECT_FALSE(model.animating());
+    EXPECT_TRUE(model.ok_bb_visible);
+    for (int i = 0; i < 5; ++i) model.Timer5Timer();
+    EXPECT_EQ(pos(), 2);
+    EXPECT_TRUE(model.sel_box_visible);
+    EXPECT_EQ(sound.log, (Strings{"step", "step"}));
+    model.set_fast_forward(false);
+    model.BitBtn6Click();
+    model.Timer5Timer();
+    EXPECT_TRUE(model.revealing());
+}
+
+TEST_F(StoryTest, OpenSceneByName) {
+    write_stage(12, {{0, "十二"}, {3, ""}});
+    write_people(15, {{0, "十五"}, {17, ""}});
+    gs.script_pos = 40;
+    EXPECT_TRUE(model.open_scene("story12"));
+    EXPECT_EQ(gs.stage_no, 12);
+    EXPECT_FALSE(gs.people_mode);
+    EXPECT_EQ(pos(), 0);
+    EXPECT_EQ(gs.script[0].arg, "十二");
+    EXPECT_EQ(screens.log, Strings{"show:story"});
+
+    EXPECT_TRUE(model.open_scene("people15.dat"));
+    EXPECT_TRUE(gs.people_mode);
+    EXPECT_EQ(gs.people_script[0].arg, "十五");
+    EXPECT_EQ(model.people_file, (dir / "dat" / "people15.dat").string());
+
+    for (const char* bad : {"story", "people-1", "stage3", "story1x", ""}) {
+        dialogs.log.clear();
+        EXPECT_FALSE(model.open_scene(bad)) << bad;
+        ASSERT_EQ(dialogs.log.size(), 1u);
+        EXPECT_EQ(dialogs.log[0], std::string("場面の名前が正しくありません: ") + bad +
+                                      "\r(story12 や people15 のように指定します)");
+    }
+    dialogs.log.clear();
+    EXPECT_FALSE(model.open_scene("story44"));
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_NE(dialogs.log[0].find("story44.dat"), std::string::npos);
+}
