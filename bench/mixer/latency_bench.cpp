@@ -19,6 +19,7 @@
 
 #include "sound/mixer/mixer.h"
 #include "sound/mixer/virtual_device.h"
+#include "sound/sdl_api.h"
 #include "sound/sdl_output_device.h"
 
 namespace {
@@ -181,8 +182,8 @@ void on_sdl(const char* label, const ProfileFile& ini) {
     std::printf(
         "%-9s SDL %s, %d-frame buffer: handed: mean %5.1f ms, max %5.1f ms; "
         "underruns in ~5 s: %d\n",
-        label, SDL_GetCurrentAudioDriver(), device->buffer_frames(), hand.mean, hand.max,
-        device->underruns() - before);
+        label, lum::sdl_api()->SDL_GetCurrentAudioDriver(), device->buffer_frames(), hand.mean,
+        hand.max, device->underruns() - before);
     mixer_end_session(s);
 }
 

@@ -1,30 +1,30 @@
 #include "sound/music_player.h"
 
-#include <fluidsynth.h>
-
 #include <cstdlib>
 #include <fstream>
+
+#include "sound/fluid_api.h"
 
 namespace lum {
 
 namespace {
 
 // FluidSynth writes its own complaints to stderr; the front reports one line instead.
-void quiet_fluid_log() {
+void quiet_fluid_log(const FluidApi& fl) {
     static bool done = false;
     if (done) return;
     done = true;
     for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
-        fluid_set_log_function(level, nullptr, nullptr);
+        fl.fluid_set_log_function(level, nullptr, nullptr);
     }
 }
 
 // FluidSynth's player only calls itself done some seconds after the last event; the piece
 // has ended when the last tick is reached.
-bool piece_over(fluid_player_t* player) {
-    if (fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
-    int total = fluid_player_get_total_ticks(player);
-    return total > 0 && fluid_player_get_current_tick(player) >= total;
+bool piece_over(const FluidApi& fl, fluid_player_t* player) {
+    if (fl.fluid_player_get_status(player) == FLUID_PLAYER_DONE) return true;
+    int total = fl.fluid_player_get_total_ticks(player);
+    return total > 0 && fl.fluid_player_get_current_tick(player) >= total;
 }
 
 bool is_midi_file(const std::filesystem::path& p) {
@@ -48,6 +48,7 @@ std::filesystem::path find_soundfont() {
 }
 
 struct FluidMusic::Impl {
+    const FluidApi& fl;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     fluid_audio_driver_t* driver = nullptr;
@@ -56,12 +57,12 @@ struct FluidMusic::Impl {
 
     ~Impl() {
         if (player) {
-            fluid_player_stop(player);
-            delete_fluid_player(player);
+            fl.fluid_player_stop(player);
+            fl.delete_fluid_player(player);
         }
-        if (driver) delete_fluid_audio_driver(driver);
-        if (synth) delete_fluid_synth(synth);
-        if (settings) delete_fluid_settings(settings);
+        if (driver) fl.delete_fluid_audio_driver(driver);
+        if (synth) fl.delete_fluid_synth(synth);
+        if (settings) fl.delete_fluid_settings(settings);
     }
 };
 
@@ -70,26 +71,32 @@ FluidMusic::~FluidMusic() = default;
 
 std::unique_ptr<FluidMusic> FluidMusic::create(const std::filesystem::path& soundfont,
                                                std::string* why) {
-    quiet_fluid_log();
+    const FluidApi* api = fluid_api(why);
+    if (!api) return nullptr;
+    const FluidApi& fl = *api;
+    quiet_fluid_log(fl);
     if (soundfont.empty()) {
         if (why) *why = "no General MIDI SoundFont found";
         return nullptr;
     }
-    auto impl = std::make_unique<Impl>();
-    impl->settings = new_fluid_settings();
-    if (!impl->settings) return nullptr;
-    fluid_settings_setint(impl->settings, "synth.lock-memory", 0);
+    auto impl = std::unique_ptr<Impl>(new Impl{fl});
+    impl->settings = fl.new_fluid_settings();
+    if (!impl->settings) {
+        if (why) *why = "cannot start FluidSynth";
+        return nullptr;
+    }
+    fl.fluid_settings_setint(impl->settings, "synth.lock-memory", 0);
     // Louder than FluidSynth's default, to sit beside the full-scale effects.
-    fluid_settings_setnum(impl->settings, "synth.gain", 0.6);
-    impl->synth = new_fluid_synth(impl->settings);
-    if (!impl->synth || fluid_synth_sfload(impl->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+    fl.fluid_settings_setnum(impl->settings, "synth.gain", 0.6);
+    impl->synth = fl.new_fluid_synth(impl->settings);
+    if (!impl->synth || fl.fluid_synth_sfload(impl->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
         if (why) *why = "cannot load the SoundFont " + soundfont.string();
         return nullptr;
     }
     // SDL first, so that music and effects follow the same choice of sound server.
     for (const char* driver : {"sdl2", "pulseaudio", "alsa"}) {
-        fluid_settings_setstr(impl->settings, "audio.driver", driver);
-        impl->driver = new_fluid_audio_driver(impl->settings, impl->synth);
+        fl.fluid_settings_setstr(impl->settings, "audio.driver", driver);
+        impl->driver = fl.new_fluid_audio_driver(impl->settings, impl->synth);
         if (impl->driver) break;
     }
     if (!impl->driver) {
@@ -100,12 +107,13 @@ std::unique_ptr<FluidMusic> FluidMusic::create(const std::filesystem::path& soun
 }
 
 bool FluidMusic::play(const std::filesystem::path& midi) {
+    const FluidApi& fl = impl_->fl;
     stop();
     if (!is_midi_file(midi)) return false;
-    impl_->player = new_fluid_player(impl_->synth);
+    impl_->player = fl.new_fluid_player(impl_->synth);
     if (!impl_->player) return false;
-    if (fluid_player_add(impl_->player, midi.c_str()) != FLUID_OK ||
-        fluid_player_play(impl_->player) != FLUID_OK) {
+    if (fl.fluid_player_add(impl_->player, midi.c_str()) != FLUID_OK ||
+        fl.fluid_player_play(impl_->player) != FLUID_OK) {
         stop();
         return false;
     }
@@ -114,64 +122,75 @@ bool FluidMusic::play(const std::filesystem::path& midi) {
 }
 
 void FluidMusic::stop() {
+    const FluidApi& fl = impl_->fl;
     if (!impl_->player) return;
-    fluid_player_stop(impl_->player);
-    fluid_player_join(impl_->player);
-    delete_fluid_player(impl_->player);
+    fl.fluid_player_stop(impl_->player);
+    fl.fluid_player_join(impl_->player);
+    fl.delete_fluid_player(impl_->player);
     impl_->player = nullptr;
-    fluid_synth_all_sounds_off(impl_->synth, -1);
+    fl.fluid_synth_all_sounds_off(impl_->synth, -1);
 }
 
 bool FluidMusic::take_finished() {
     if (!impl_->player || impl_->reported) return false;
-    if (!piece_over(impl_->player)) return false;
+    if (!piece_over(impl_->fl, impl_->player)) return false;
     impl_->reported = true;
     return true;
 }
 
 bool render_midi_to_wav(const std::filesystem::path& midi, const std::filesystem::path& soundfont,
                         const std::filesystem::path& wav, int sample_rate, std::string* why) {
-    quiet_fluid_log();
     auto fail = [why](const std::string& reason) {
         if (why) *why = reason;
         return false;
     };
+    std::string load_why;
+    const FluidApi* api = fluid_api(&load_why);
+    if (!api) return fail(load_why);
+    const FluidApi& fl = *api;
+    quiet_fluid_log(fl);
     if (!is_midi_file(midi)) return fail(midi.string() + " is not a MIDI file");
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setstr(settings, "audio.file.name", wav.c_str());
-    fluid_settings_setstr(settings, "audio.file.type", "wav");
-    fluid_settings_setstr(settings, "player.timing-source", "sample");
-    fluid_settings_setint(settings, "synth.lock-memory", 0);
-    fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
-    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid_settings_t* settings = fl.new_fluid_settings();
+    if (!settings) return fail("cannot start FluidSynth");
+    fl.fluid_settings_setstr(settings, "audio.file.name", wav.c_str());
+    fl.fluid_settings_setstr(settings, "audio.file.type", "wav");
+    fl.fluid_settings_setstr(settings, "player.timing-source", "sample");
+    fl.fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fl.fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
+    fluid_synth_t* synth = fl.new_fluid_synth(settings);
     bool ok = false;
     std::string reason;
-    if (!synth || fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) {
+    if (!synth || fl.fluid_synth_sfload(synth, soundfont.c_str(), 1) == FLUID_FAILED) {
         reason = "cannot load the SoundFont " + soundfont.string();
     } else {
-        fluid_player_t* player = new_fluid_player(synth);
+        fluid_player_t* player = fl.new_fluid_player(synth);
         fluid_file_renderer_t* renderer = nullptr;
-        if (fluid_player_add(player, midi.c_str()) != FLUID_OK ||
-            fluid_player_play(player) != FLUID_OK) {
+        if (fl.fluid_player_add(player, midi.c_str()) != FLUID_OK ||
+            fl.fluid_player_play(player) != FLUID_OK) {
             reason = "cannot play " + midi.string();
-        } else if (!(renderer = new_fluid_file_renderer(synth))) {
+        } else if (!(renderer = fl.new_fluid_file_renderer(synth))) {
             reason = "cannot write " + wav.string();
         } else {
             // The piece, then a quarter of a second for the last notes to die away.
             int tail = sample_rate / 4;
             int period = 64;
-            fluid_settings_getint(settings, "audio.period-size", &period);
-            while (tail > 0) {
-                if (fluid_file_renderer_process_block(renderer) != FLUID_OK) break;
-                if (piece_over(player)) tail -= period;
-            }
+            fl.fluid_settings_getint(settings, "audio.period-size", &period);
             ok = true;
+            while (tail > 0) {
+                if (fl.fluid_file_renderer_process_block(renderer) != FLUID_OK) {
+                    // A full disk leaves a cut-off file: that is no rendering.
+                    ok = false;
+                    reason = "cannot write " + wav.string();
+                    break;
+                }
+                if (piece_over(fl, player)) tail -= period;
+            }
         }
-        if (renderer) delete_fluid_file_renderer(renderer);
-        delete_fluid_player(player);
+        if (renderer) fl.delete_fluid_file_renderer(renderer);
+        fl.delete_fluid_player(player);
     }
-    if (synth) delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
+    if (synth) fl.delete_fluid_synth(synth);
+    fl.delete_fluid_settings(settings);
     return ok ? true : fail(reason);
 }
 

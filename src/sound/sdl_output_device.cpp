@@ -3,38 +3,42 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sound/sdl_api.h"
+
 namespace lum {
 
 std::unique_ptr<SdlOutputDevice> SdlOutputDevice::create(std::string* why) {
+    const SdlApi* sdl = sdl_api(why);
+    if (!sdl) return nullptr;
     // SDL would otherwise take over SIGINT and SIGTERM and turn them into events nobody
     // reads, leaving the game deaf to Ctrl+C and to being asked to end.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        if (why) *why = SDL_GetError();
+    sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        if (why) *why = sdl->SDL_GetError();
         return nullptr;
     }
-    return std::unique_ptr<SdlOutputDevice>(new SdlOutputDevice());
+    return std::unique_ptr<SdlOutputDevice>(new SdlOutputDevice(*sdl));
 }
 
 SdlOutputDevice::~SdlOutputDevice() {
     close();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl_.SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 // Device 0 is the system's default output (as is -1); devices 1..n are those SDL lists, so
 // that the settings' default of device 0 follows the desktop's choice.
 const char* SdlOutputDevice::sdl_name(int device_id) {
-    return device_id >= 1 ? SDL_GetAudioDeviceName(device_id - 1, 0) : nullptr;
+    return device_id >= 1 ? sdl_.SDL_GetAudioDeviceName(device_id - 1, 0) : nullptr;
 }
 
 int SdlOutputDevice::device_count() {
-    int n = SDL_GetNumAudioDevices(0);
+    int n = sdl_.SDL_GetNumAudioDevices(0);
     return 1 + std::max(n, 0);
 }
 
 bool SdlOutputDevice::caps(int device_id, mix::DeviceCaps& out) {
     const char* name = sdl_name(device_id);
-    const char* driver = SDL_GetCurrentAudioDriver();
+    const char* driver = sdl_.SDL_GetCurrentAudioDriver();
     if (name) {
         out.product_name = name;
     } else {
@@ -71,20 +75,20 @@ int SdlOutputDevice::open(int device_id, const mix::WaveFormat& format, mix::Blo
     }
     position_ = 0;
     had_data_ = false;
-    dev_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+    dev_ = sdl_.SDL_OpenAudioDevice(name, 0, &want, &have, 0);
     if (dev_ == 0) {
-        last_error_ = SDL_GetError();
+        last_error_ = sdl_.SDL_GetError();
         sink_ = nullptr;
         return 1;
     }
     buffer_frames_ = have.samples;
-    SDL_PauseAudioDevice(dev_, 0);
+    sdl_.SDL_PauseAudioDevice(dev_, 0);
     return 0;
 }
 
 void SdlOutputDevice::close() {
     if (dev_ != 0) {
-        SDL_CloseAudioDevice(dev_);  // waits for a running callback
+        sdl_.SDL_CloseAudioDevice(dev_);  // waits for a running callback
         dev_ = 0;
     }
     std::lock_guard<std::mutex> g(lock_);
@@ -125,11 +129,11 @@ void SdlOutputDevice::reset() {
 }
 
 void SdlOutputDevice::pause() {
-    if (dev_ != 0) SDL_PauseAudioDevice(dev_, 1);
+    if (dev_ != 0) sdl_.SDL_PauseAudioDevice(dev_, 1);
 }
 
 void SdlOutputDevice::restart() {
-    if (dev_ != 0) SDL_PauseAudioDevice(dev_, 0);
+    if (dev_ != 0) sdl_.SDL_PauseAudioDevice(dev_, 0);
 }
 
 void SdlOutputDevice::callback(void* self, Uint8* stream, int len) {

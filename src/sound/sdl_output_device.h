@@ -17,9 +17,11 @@
 
 namespace lum {
 
+struct SdlApi;
+
 class SdlOutputDevice : public mix::OutputDevice {
   public:
-    // nullptr, with the reason in `why`, when SDL's audio cannot start.
+    // nullptr, with the reason in `why`, when SDL2 cannot be loaded or its audio cannot start.
     static std::unique_ptr<SdlOutputDevice> create(std::string* why);
     ~SdlOutputDevice() override;
 
@@ -44,8 +46,8 @@ class SdlOutputDevice : public mix::OutputDevice {
     int buffer_frames() const { return buffer_frames_; }
 
   private:
-    SdlOutputDevice() = default;
-    static const char* sdl_name(int device_id);
+    explicit SdlOutputDevice(const SdlApi& sdl) : sdl_(sdl) {}
+    const char* sdl_name(int device_id);
     static void callback(void* self, Uint8* stream, int len);
     void fill(Uint8* stream, int len);
 
@@ -55,6 +57,7 @@ class SdlOutputDevice : public mix::OutputDevice {
         std::size_t offset = 0;
     };
 
+    const SdlApi& sdl_;
     SDL_AudioDeviceID dev_ = 0;
     mix::BlockDoneSink* sink_ = nullptr;
     std::mutex lock_;

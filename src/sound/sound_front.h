@@ -3,7 +3,8 @@
 // The game's sound front: the five sound operations every screen calls, on the mixer's
 // four channels (0 ok sound, 1 step sound, 2 and 3 effects) and on a MIDI music player.
 // Sound never stops the game: every failure is swallowed, and a machine without an audio
-// device or SoundFont runs silently after one line on stderr.
+// device, a SoundFont, SDL2 or FluidSynth runs without effects or music after one line on
+// stderr for each.
 //
 // Single-threaded apart from `wake`: the audio thread calls it when a block is done, and
 // the owner answers by calling pump() on its own (GUI) thread.
@@ -29,8 +30,8 @@ struct SoundFrontOptions {
     std::function<void()> wake;      // may be called from the audio thread
     std::ostream* log = nullptr;     // where the one "running silently" line goes; stderr
 
-    // Stand-ins for tests. Without them the front opens SDL2 and FluidSynth; music is off
-    // when the environment sets LUM_NO_MUSIC=1.
+    // Stand-ins for tests. Without them the front loads and opens SDL2 and FluidSynth; music
+    // is off when the environment sets LUM_NO_MUSIC=1.
     mix::OutputDevice* device = nullptr;
     mix::MixerClock* clock = nullptr;
     std::unique_ptr<MusicBackend> music;

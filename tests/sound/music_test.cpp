@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <SDL2/SDL.h>
+#include <sys/resource.h>
 
 #include <chrono>
+#include <csignal>
+#include <iostream>
 #include <thread>
 
+#include "sound/sdl_api.h"
 #include "sound_test_support.h"
 
 namespace lum {
@@ -63,11 +66,43 @@ TEST(Music, FileRendererProducesTheWholePieceAndItIsHeard) {
 
     EXPECT_FALSE(render_midi_to_wav(game.mid("none.mid"), sf2, out, 22050, &why));
     EXPECT_EQ(why, game.mid("none.mid").string() + " is not a MIDI file");
+    // A file that cannot take the sound is a failure, not a short success.
+    EXPECT_FALSE(render_midi_to_wav(game.mid("two.mid"), sf2, "/dev/full", 22050, &why));
+    EXPECT_EQ(why, "cannot write /dev/full");
+}
+
+// A disk that fills up halfway leaves a cut-off file; that is a failure, not a rendering. The
+// file-size limit stands in for the full disk, in a process of its own.
+TEST(Music, RenderingCutOffByAFullDiskFails) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto sf2 = find_soundfont();
+    ASSERT_FALSE(sf2.empty()) << "no General MIDI SoundFont installed";
+    test::TempGame game("full");
+    test::write_file(game.mid("two.mid"), test::midi_notes({60, 64}));
+    const auto out = game.dir / "two.wav";
+    auto run = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limit = saved;
+        limit.rlim_cur = 16384;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string why;
+        bool ok = render_midi_to_wav(game.mid("two.mid"), sf2, out, 22050, &why);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::cerr << why << std::endl;
+        std::exit(ok ? 1 : 0);
+    };
+    // The child makes a game folder of its own, named after its own process.
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0),
+                "^cannot write /.*/lum_full_[0-9]+/two\\.wav\n$");
 }
 
 TEST(Music, PlayerReportsTheEndOfAPieceOnce) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
+    const SdlApi* sdl = sdl_api();
+    ASSERT_NE(sdl, nullptr);
+    ASSERT_EQ(sdl->SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
     test::TempGame game("live");
     test::write_file(game.mid("one.mid"), test::midi_notes({67}));
     test::write_file(game.mid("fake.mid"), Bytes{'n', 'o', 'p', 'e'});
@@ -92,7 +127,7 @@ TEST(Music, PlayerReportsTheEndOfAPieceOnce) {
         music->stop();
         EXPECT_FALSE(music->take_finished());
     }
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl->SDL_QuitSubSystem(SDL_INIT_AUDIO);
     ::unsetenv("SDL_AUDIODRIVER");
 }
 
