@@ -261,3 +261,76 @@ TEST(DatcTables, RefusesCountsRangesAndMistakesWithTheirLines) {
     EXPECT_EQ(error_of(Kind::Save, "skill_flags_values = [[3, 256]]\n", "my.toml"),
               "my.toml:1: the value of skill family 3 is out of range");
 }
+
+TEST(DatcTables, RefusesEveryCountAndRangeTheReadersHold) {
+    auto many = [](const char* key, int n) {
+        std::string s = std::string(key) + " = [\n";
+        for (int i = 0; i < n; ++i) s += "\"x\",\n";
+        return s + "]\n";
+    };
+    EXPECT_EQ(error_of(Kind::Names, many("names", 226), "names.toml"), "");
+    EXPECT_EQ(error_of(Kind::Names, many("names", 227), "names.toml"),
+              "names.toml:228: more than 226 enemy names");
+    EXPECT_EQ(error_of(Kind::Oaths, many("oaths", 256), "oaths.toml"), "");
+    EXPECT_EQ(error_of(Kind::Oaths, many("oaths", 257), "oaths.toml"),
+              "oaths.toml:258: more than 256 oaths");
+    EXPECT_EQ(error_of(Kind::Aiko, many("names", 101), "aiko.toml"), "");
+
+    auto entries = [](const char* key, int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i) s += "[[" + std::string(key) + "]]\nname = \"e\"\n";
+        return s;
+    };
+    EXPECT_EQ(error_of(Kind::Places, entries("place", 256), "places.toml"), "");
+    EXPECT_EQ(error_of(Kind::Places, entries("place", 257), "places.toml"),
+              "places.toml:513: more than 256 places");
+    EXPECT_EQ(error_of(Kind::Items, entries("item", 513), "items.toml"), "");
+    EXPECT_EQ(error_of(Kind::Items, entries("item", 514), "items.toml"),
+              "items.toml:1027: more than 513 items");
+    EXPECT_EQ(error_of(Kind::Jobs, entries("class", 51), "classes.toml"), "");
+    std::string families;
+    for (int i = 0; i < 26; ++i) families += "[[family]]\n";
+    EXPECT_EQ(error_of(Kind::Skills, families, "skills.toml"),
+              "skills.toml:26: more than 25 skill families");
+
+    // Item kinds: 0..24 and 100..111 only.
+    for (int kind : {0, 24, 100, 111})
+        EXPECT_EQ(error_of(Kind::Items, "[[item]]\nkind = " + std::to_string(kind) + "\n", "i"), "")
+            << kind;
+    for (int kind : {-1, 25, 99, 112})
+        EXPECT_NE(error_of(Kind::Items, "[[item]]\nkind = " + std::to_string(kind) + "\n", "i"), "")
+            << kind;
+    EXPECT_EQ(error_of(Kind::Items, "[[item_range]]\nfirst = 300\nkind = 23\n", "items.toml"),
+              "items.toml:1: an item_range needs first and last");
+    EXPECT_EQ(error_of(Kind::Items, "[[item_range]]\nfirst = 300\nlast = 299\n", "items.toml"),
+              "items.toml:3: last is 299; it must be 300..512");
+    EXPECT_EQ(error_of(Kind::Items, "[[item_range]]\nfirst = 300\nlast = 513\n", "items.toml"),
+              "items.toml:3: last is 513; it must be 300..512");
+
+    EXPECT_EQ(error_of(Kind::Jobs, "[[class]]\nreq_level = -1\n", "classes.toml"),
+              "classes.toml:2: req_level is -1; it must be 0..9999");
+    EXPECT_EQ(error_of(Kind::Jobs, "[[class]]\nark_cost = -5\n", "classes.toml"),
+              "classes.toml:2: ark_cost is -5; it must be 0..2147483647");
+
+    // The save: the stage, and the byte-sized fields of a character.
+    EXPECT_EQ(error_of(Kind::Save, "stage_no = 62\n", "my.toml"),
+              "my.toml:1: stage_no is 62; it must be 0..61");
+    EXPECT_EQ(error_of(Kind::Save, "stage_no = -1\n", "my.toml"),
+              "my.toml:1: stage_no is -1; it must be 0..61");
+    EXPECT_EQ(error_of(Kind::Save, "[[chara]]\nstate = 5\n", "my.toml"),
+              "my.toml:2: state is 5; it must be 0..4");
+    EXPECT_EQ(error_of(Kind::Save, "[[chara]]\nsex = 4\n", "my.toml"),
+              "my.toml:2: sex is 4; it must be 0..3");
+    EXPECT_EQ(error_of(Kind::Save, "[[chara]]\noath = 256\n", "my.toml"),
+              "my.toml:2: oath is 256; it must be 0..255");
+    EXPECT_EQ(error_of(Kind::Save, "[[chara]]\nx = 256\n", "my.toml"),
+              "my.toml:2: x is 256; it must be 0..255");
+    EXPECT_EQ(error_of(Kind::Save, "place_flags_values = [[3, 256]]\n", "my.toml"),
+              "my.toml:1: the value of place 3 is out of range");
+    EXPECT_EQ(error_of(Kind::Save, "place_flags_values = [[3, -1]]\n", "my.toml"),
+              "my.toml:1: the value of place 3 is out of range");
+    EXPECT_EQ(error_of(Kind::Save, "place_flags = [256]\n", "my.toml"),
+              "my.toml:1: place numbers in place_flags must be 0..255");
+    EXPECT_EQ(error_of(Kind::Save, "skill_flags = [51]\n", "my.toml"),
+              "my.toml:1: skill family numbers in skill_flags must be 0..50");
+}

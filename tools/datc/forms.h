@@ -2,14 +2,32 @@
 
 // The two source languages behind datc::compile / datc::decompile.
 
+#include <array>
 #include <string>
 #include <string_view>
 
 #include "datc.h"
+#include "state/game_state.h"
 
 namespace lum::datc {
 
-// Stage and people scripts: enemy blocks and one command a line.
+// A script source read into its enemies and entries, with the source line of each, so that
+// later checks (the asset manifest) can point at the line that names a file.
+struct ParsedScript {
+    std::array<TEnemyEntry, kStageEnemies> enemies{};
+    std::array<TScriptLine, kScriptLines> script{};
+    std::array<int, kScriptLines> lines{};  // 0 for an entry not written
+    struct EnemyLines {
+        int block = 0;  // the "enemy N" line; 0 when the block is not written
+        int sprite = 0;
+        int portrait = 0;
+        int job = 0;
+    };
+    std::array<EnemyLines, kStageEnemies> enemy_lines{};
+};
+
+// Stage and people scripts: enemy blocks and one command a line. Throws DataError.
+ParsedScript parse_script(std::string_view source, const std::string& name, bool people);
 std::string compile_script(std::string_view source, const std::string& name, bool people);
 std::string decompile_script(std::string_view dat, const std::string& name, bool people);
 

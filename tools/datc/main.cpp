@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "datc.h"
+#include "manifest.h"
 #include "state/dat_text.h"
 
 namespace fs = std::filesystem;
@@ -24,7 +25,11 @@ int usage() {
            "folder)\n"
            "  datc decompile <dat-file> [-o out]      print (or write) the source of a dat file\n"
            "  datc install <staging-dir> <game-dat>   copy compiled files, keeping an existing "
-           "save\n";
+           "save\n"
+           "  datc manifest <data-dir> <game-dir> [--src <src-dir>]\n"
+           "                                          check that every picture, wave and piece\n"
+           "                                          named by the code, tables and scripts is "
+           "there\n";
     return 2;
 }
 
@@ -93,6 +98,20 @@ int main(int argc, char** argv) {
                 out = args[3];
             }
             return decompile(args[1], out);
+        }
+        if (cmd == "manifest" && (args.size() == 3 || (args.size() == 5 && args[3] == "--src"))) {
+            size_t checked = 0;
+            auto errors = datc::check_manifest(
+                args[1], args[2], args.size() == 5 ? fs::path(args[4]) : fs::path(), &checked);
+            for (const auto& e : errors) std::cerr << e << "\n";
+            if (!errors.empty()) {
+                std::cerr << "datc: manifest: " << errors.size() << " fault"
+                          << (errors.size() == 1 ? "" : "s") << "\n";
+                return 1;
+            }
+            std::cout << "datc: manifest: all " << checked << " files named are in " << args[2]
+                      << "\n";
+            return 0;
         }
         if (cmd == "install" && args.size() == 3) {
             auto copied = datc::install_dat(args[1], args[2]);

@@ -32,7 +32,7 @@ class ScriptCompiler {
   public:
     ScriptCompiler(const std::string& name, bool people) : name_(name), people_(people) {}
 
-    std::string run(std::string_view source) {
+    ParsedScript run(std::string_view source) {
         if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
         int line_no = 0;
         size_t start = 0;
@@ -47,9 +47,7 @@ class ScriptCompiler {
             start = end + 1;
         }
         check_ending();
-        DatWriter w(name_);
-        write_enemies_and_script(w, enemies_, script_);
-        return w.bytes();
+        return std::move(parsed_);
     }
 
   private:
@@ -78,6 +76,7 @@ class ScriptCompiler {
             if (enemy_seen_[*k - 1]) fail(n, "enemy " + std::to_string(*k) + " is given twice");
             enemy_seen_[*k - 1] = true;
             enemy_ = *k - 1;
+            parsed_.enemy_lines[enemy_].block = n;
             fields_seen_.clear();
             return;
         }
@@ -205,6 +204,10 @@ class ScriptCompiler {
             if (seen == key)
                 fail(n, key + " is given twice for enemy " + std::to_string(enemy_ + 1));
         TEnemyEntry& e = enemies_[enemy_];
+        ParsedScript::EnemyLines& at = parsed_.enemy_lines[enemy_];
+        if (key == "sprite") at.sprite = n;
+        if (key == "portrait") at.portrait = n;
+        if (key == "job") at.job = n;
         auto small = [&](int hi, const char* what) -> byte {
             auto v = parse_number(value);
             if (!v || *v < 0 || *v > hi)
@@ -251,9 +254,10 @@ class ScriptCompiler {
 
     std::string name_;
     bool people_;
-    std::array<TEnemyEntry, kStageEnemies> enemies_{};
-    std::array<TScriptLine, kScriptLines> script_{};
-    std::array<int, kScriptLines> lines_{};
+    ParsedScript parsed_;
+    std::array<TEnemyEntry, kStageEnemies>& enemies_ = parsed_.enemies;
+    std::array<TScriptLine, kScriptLines>& script_ = parsed_.script;
+    std::array<int, kScriptLines>& lines_ = parsed_.lines;
     std::array<bool, kStageEnemies> enemy_seen_{};
     std::vector<std::string> fields_seen_;
     int enemy_ = -1;
@@ -268,8 +272,15 @@ void emit_field(std::string& out, const char* key, const std::string& value) {
 
 }  // namespace
 
-std::string compile_script(std::string_view source, const std::string& name, bool people) {
+ParsedScript parse_script(std::string_view source, const std::string& name, bool people) {
     return ScriptCompiler(name, people).run(source);
+}
+
+std::string compile_script(std::string_view source, const std::string& name, bool people) {
+    const ParsedScript p = parse_script(source, name, people);
+    DatWriter w(name);
+    write_enemies_and_script(w, p.enemies, p.script);
+    return w.bytes();
 }
 
 std::string decompile_script(std::string_view dat, const std::string& name, bool /*people*/) {
