@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Plays the real game into a real sound server: a private PulseAudio with a null sink, whose
+# monitor is recorded. The title music (FluidSynth) must be heard, and with the music off, the
+# ok sound (SDL and the mixer) of the title box's 「コンティニュー」 button.
+# Usage: title_sound.sh GAME_DIR ARTIFACT_DIR
+set -euo pipefail
+game_dir=$1
+artifacts=$2
+mkdir -p "$artifacts"
+for tool in pulseaudio parecord pactl xdotool sox; do
+  command -v $tool >/dev/null || { echo "missing $tool (scripts/install-deps installs it)"; exit 1; }
+done
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR="$work/xdg" HOME="$work/home"
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME"; chmod 700 "$XDG_RUNTIME_DIR"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$work/pulse.log" \
+  --load="module-null-sink sink_name=lum_sink" --load="module-native-protocol-unix" &
+pa=$!
+trap 'kill $pa 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink lum_sink
+cp -r "$game_dir"/. "$work/game/" 2>/dev/null || { mkdir -p "$work/game"; cp -r "$game_dir"/. "$work/game/"; }
+
+cat > "$work/run.sh" <<'INNER'
+#!/usr/bin/env bash
+# run.sh GAME_FOLDER OUT.wav CLICK(0/1) [env...]
+set -euo pipefail
+cd "$1"; out=$2; click=$3; shift 3
+parecord --device=lum_sink.monitor --file-format=wav "$out" &
+rec=$!
+sleep 1
+env "$@" ./luminaria > game.log 2>&1 &
+pid=$!
+win=""
+for _ in $(seq 1 100); do
+  win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
+  [ -n "$win" ] && break; sleep 0.1
+done
+[ -n "$win" ] || { echo "no window"; cat game.log; kill $rec; exit 1; }
+sleep 3
+if [ "$click" = 1 ]; then
+  xdotool mousemove --window "$win" 362 268 click 1   # 「コンティニュー」
+  sleep 2
+fi
+kill $pid; wait $pid 2>/dev/null || true
+sleep 0.5; kill -INT $rec; wait $rec 2>/dev/null || true
+grep -v '^ALSA' game.log || true
+INNER
+chmod +x "$work/run.sh"
+
+xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/title_music.wav" 0 X=1
+xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/ok_sound.wav" 1 LUM_NO_MUSIC=1
+# The control: the same without the click stays silent, so the sound above is the button's.
+xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$work/silence.wav" 0 LUM_NO_MUSIC=1
+
+peak() { sox "$1" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}'; }
+rms() { sox "$1" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
+music_rms=$(rms "$artifacts/title_music.wav")
+ok_peak=$(peak "$artifacts/ok_sound.wav")
+quiet_peak=$(peak "$work/silence.wav")
+echo "title music RMS: $music_rms; ok sound peak: $ok_peak; without the click: $quiet_peak"
+awk -v m="$music_rms" 'BEGIN { exit !(m > 0.01) }' || { echo "the title music was not heard"; exit 1; }
+awk -v p="$ok_peak" 'BEGIN { exit !(p > 0.05) }' || { echo "the ok sound was not heard"; exit 1; }
+awk -v p="$quiet_peak" 'BEGIN { exit !(p < 0.01) }' || { echo "sound without a click"; exit 1; }
