@@ -305,7 +305,7 @@ TEST(AssetgenRecipes, FaultsNameTheFileAndTheLine) {
               "art/people.txt:2: hair=12345g is not a colour (six hex digits, like 3a5fcd)");
     EXPECT_EQ(fault("portrait my1 hair_style=mohawk\n"),
               "art/people.txt:1: hair_style=mohawk is not one of: short, long, twin, pony, bob, "
-              "spiky, bald, hood, wild");
+              "spiky, bald, hood, wild, swept");
     EXPECT_EQ(fault("portrait my1 hiar=ffffff\n"),
               "art/people.txt:1: unknown key 'hiar' for portrait");
     EXPECT_EQ(fault("portrait\n"), "art/people.txt:1: 'portrait' has no name");

@@ -20,7 +20,8 @@ Look read_look(const assets::Recipe& r) {
     l.bg = r.colour("bg", l.bg);
     l.hair_style =
         r.word("hair_style",
-               {"short", "long", "twin", "pony", "bob", "spiky", "bald", "hood", "wild"}, "short");
+               {"short", "long", "twin", "pony", "bob", "spiky", "bald", "hood", "wild", "swept"},
+               "short");
     l.eye_shape = r.word("eye_shape", {"round", "sharp", "sleepy", "closed", "glow"}, "round");
     l.mouth = r.word("mouth", {"smile", "neutral", "frown", "grin", "open", "fang"}, "neutral");
     l.outfit_kind =
@@ -117,6 +118,9 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
                           {64 + 30 * std::cos(a + 0.2), 56 + 30 * std::sin(a + 0.2)}});
         }
         back.rect(26, 56, 76, 50);
+    } else if (hs == "swept") {
+        // A young man's cut: close to the head, nothing falls past the jaw.
+        back.ellipse(64, 54, 32, 30);
     } else if (hs != "bald" && hs != "hood") {
         back.ellipse(64, 52, 31, 29);
     }
@@ -220,12 +224,14 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
     // Face.
     Mask face(S, S);
     face.ellipse(h.cx, h.cy, h.rx, h.ry);
-    double chin = L.female || child ? 0.0 : 2.0;
+    // A grown man's jaw is wider and longer than a boy's.
+    bool man = !L.female && !child && L.age != "young";
+    double chin = L.female || child ? 0.0 : (man ? 4.0 : 2.0), drop = man ? 1.5 : 0.0;
     face.polygon({{h.cx - h.rx + 1, h.cy + 2},
                   {h.cx + h.rx - 1, h.cy + 2},
-                  {h.cx + 10 + chin, h.cy + h.ry - 2},
-                  {h.cx, h.cy + h.ry + 2},
-                  {h.cx - 10 - chin, h.cy + h.ry - 2}});
+                  {h.cx + 10 + chin, h.cy + h.ry - 2 + drop},
+                  {h.cx, h.cy + h.ry + 2 + drop},
+                  {h.cx - 10 - chin, h.cy + h.ry - 2 + drop}});
     Mask ears(S, S);
     if (L.extra != "cat_ears" || true)
         ears.ellipse(h.cx - h.rx, h.cy + 6, 4, 7).ellipse(h.cx + h.rx, h.cy + 6, 4, 7);
@@ -243,6 +249,35 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
         front.add(cap);
         int tips = hs == "spiky" ? 5 : 6;
         double x0 = h.cx - h.rx - 2, x1 = h.cx + h.rx + 2, step = (x1 - x0) / tips;
+        if (hs == "swept") {
+            // The fringe is combed across: every lock leans the same way; the middle one falls
+            // between the eyes, the others stop at the brows.
+            const double fall[] = {-4, -2, 1, -3, -7};
+            for (int i = 0; i < 5; ++i) {
+                double x = h.cx - 18 + i * 9;
+                front.polygon({{x - 7, h.cy - 18}, {x + 7, h.cy - 18}, {x - 4, h.cy + fall[i]}});
+            }
+            // Tufts over the ears that flick outwards, and a stray lock at the crown.
+            for (int side = -1; side <= 1; side += 2) {
+                double e = h.cx + side * h.rx;
+                front.polygon({{e - side * 6, h.cy - 16},
+                               {e + side * 7, h.cy - 12},
+                               {e + side * 5, h.cy + 8}});
+                front.polygon({{e - side * 1, h.cy - 10},
+                               {e + side * 8, h.cy - 8},
+                               {e + side * 12, h.cy + 12},
+                               {e + side * 2, h.cy + 4}});
+                front.polygon({{e - side * 4, h.cy - 26},
+                               {e + side * 8, h.cy - 20},
+                               {e + side * 13, h.cy - 6},
+                               {e + side * 2, h.cy - 12}});
+            }
+            front.polygon({{h.cx - 4, h.cy - h.ry - 4},
+                           {h.cx + 4, h.cy - h.ry - 4},
+                           {h.cx + 12, h.cy - h.ry - 14},
+                           {h.cx + 3, h.cy - h.ry - 9}});
+            tips = 0;
+        }
         for (int i = 0; i < tips; ++i) {
             double xa = x0 + step * i, xb = xa + step;
             double tip = h.cy - 6 + ((i % 2) ? 2 : 8) + rng.uniform(3);
@@ -253,6 +288,7 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
         // Side locks frame the face.
         double lock = (hs == "short" || hs == "spiky") ? h.cy + 10 : h.cy + 26;
         if (hs == "bob") lock = h.cy + 24;
+        if (hs == "swept") lock = h.cy + 18;
         front.polygon({{h.cx - h.rx - 6, h.cy - 14},
                        {h.cx - h.rx + 6, h.cy - 10},
                        {h.cx - h.rx + 3, lock},
@@ -310,7 +346,7 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
             c.paint(arc, lash);
             continue;
         }
-        double er = L.eye_shape == "sharp" ? 3.5 : (child ? 6.5 : 5.5);
+        double er = L.eye_shape == "sharp" ? 3.5 : (child ? 6.5 : (man ? 4.5 : 5.5));
         if (L.eye_shape == "sleepy") er = 3.2;
         Mask white(S, S);
         white.ellipse(ex, ey, 5.5, er);
@@ -807,6 +843,11 @@ Canvas draw_sprite(const Look& L, bool face_left, uint64_t seed) {
                         {hx - hr - 4, hy + 14},
                         {hx - hr + 4, hy}});
         if (hs == "bob") hb.ellipse(hx - 2, hy + 2, hr + 2, hr + 1);
+        if (hs == "swept")
+            hb.polygon({{hx - hr, hy - 4},
+                        {hx - 2, hy - 6},
+                        {hx - 1, hy + hr - 2},
+                        {hx - hr - 1, hy + hr - 4}});
         if (!hb.empty()) c.shade(hb, hair, true, 1);
         if (hs == "hood") {
             Mask hood(S, S);
@@ -837,9 +878,13 @@ Canvas draw_sprite(const Look& L, bool face_left, uint64_t seed) {
                     cap.polygon({{hx - 10 + i * 5.0, hy - 10},
                                  {hx - 6 + i * 5.0, hy - 10},
                                  {hx - 14 + i * 4.0, hy - 20 - (i % 2) * 3}});
-            if (hs == "short" || hs == "spiky") {
+            if (hs == "swept") {
+                cap.polygon({{hx, hy - 11}, {hx + 16, hy - 7}, {hx + 8, hy - 1}});
+                cap.polygon({{hx - 3, hy - hr + 1}, {hx + 3, hy - hr + 1}, {hx + 7, hy - hr - 6}});
+            }
+            if (hs == "short" || hs == "spiky" || hs == "swept") {
                 Mask below(S, S);
-                below.rect(0, static_cast<int>(hy + 5), S, S);
+                below.rect(0, static_cast<int>(hy + (hs == "swept" ? 8 : 5)), S, S);
                 cap.subtract(below);
             }
             c.shade(cap, hair, true, 1);
@@ -868,6 +913,14 @@ Canvas draw_sprite(const Look& L, bool face_left, uint64_t seed) {
                 c.rect(ex, ey + 2, 2, 2, L.eye_shape == "glow" ? iris.shine : iris.base);
                 c.set(ex, ey, rgb(0xFFFFFF));
             }
+        }
+        // At this size a lash at the outer corner and a touch of blush are what say "girl".
+        if (L.female && L.age != "old") {
+            if (L.eye_shape != "closed") c.set(e2 + 2, ey, iris.outline);
+            Rgb blush = mix(L.skin, rgb(0xF07080), 0.45);
+            c.set(e1 - 1, ey + 4, blush);
+            c.set(e2 + 1, ey + 4, blush);
+            c.set(e2 + 2, ey + 4, blush);
         }
         c.set(static_cast<int>(hx + 8), ey + 6, mix(skin.outline, rgb(0xA03040), 0.4));
         c.set(static_cast<int>(hx + 9), ey + 6, mix(skin.outline, rgb(0xA03040), 0.4));

@@ -13,7 +13,7 @@ namespace lum::art {
 struct Look {
     Rgb skin = rgb(0xF4D2B4), hair = rgb(0x6A4A3A), eyes = rgb(0x3A6AC8);
     Rgb outfit = rgb(0x4A5A9A), accent = rgb(0xE0B040), bg = rgb(0x3A4A6A);
-    std::string hair_style = "short";   // short long twin pony bob spiky bald hood wild
+    std::string hair_style = "short";   // short long twin pony bob spiky bald hood wild swept
     std::string eye_shape = "round";    // round sharp sleepy closed
     std::string mouth = "neutral";      // smile neutral frown grin open
     std::string outfit_kind = "tunic";  // tunic robe armour dress coat uniform cloak rags
