@@ -31,6 +31,7 @@ function(lum_test_folder name dir)
   endif()
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     LUM_SOURCE_DIR="${CMAKE_SOURCE_DIR}" LUM_GAME_DIR="${LUM_GAME_DIR}"
     LUM_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")

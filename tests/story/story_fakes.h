@@ -11,6 +11,7 @@
 #include "state/canvas.h"
 #include "state/cp932.h"
 #include "state/ports.h"
+#include "support/port_fakes.h"
 
 namespace lum::test {
 
@@ -113,27 +114,7 @@ class PixelCanvas : public Canvas {
     }
 };
 
-class LogScreens : public Screens {
-  public:
-    void show(ScreenId s) override { log.push_back("show:" + name(s)); }
-    void hide(ScreenId s) override { log.push_back("hide:" + name(s)); }
-    void close(ScreenId s) override { log.push_back("close:" + name(s)); }
-    std::vector<std::string> log;
-
-  private:
-    static std::string name(ScreenId s) {
-        switch (s) {
-            case ScreenId::battle:
-                return "battle";
-            case ScreenId::result:
-                return "result";
-            case ScreenId::travel:
-                return "travel";
-            default:
-                return "story";
-        }
-    }
-};
+using LogScreens = FakeScreens;
 
 class LogDialogs : public Dialogs {
   public:
@@ -145,14 +126,6 @@ class LogDialogs : public Dialogs {
     std::vector<std::string> log;
 };
 
-class LogSound : public Sound {
-  public:
-    void play_ok_sound() override { log.push_back("ok"); }
-    void play_step_sound() override { log.push_back("step"); }
-    void play_effect(const std::string& w) override { log.push_back("effect:" + w); }
-    void play_effect3(const std::string& w) override { log.push_back("effect3:" + w); }
-    void play_music(const std::string& m) override { log.push_back("music:" + m); }
-    std::vector<std::string> log;
-};
+using LogSound = FakeSound;
 
 }  // namespace lum::test

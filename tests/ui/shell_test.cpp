@@ -25,6 +25,7 @@ struct Harness {
         App::Options o;
         o.game_dir = dir;
         auto d = std::make_unique<FakeDialogs>();
+        d->default_answer = false;
         dialogs = d.get();
         o.dialogs = std::move(d);
         o.sound = std::make_unique<RecordingSound>(sounds);

@@ -10,22 +10,9 @@
 
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "support/port_fakes.h"
 
 namespace lum::test {
-
-class FakeDialogs : public Dialogs {
-  public:
-    void inform(const std::string& text) override { log.push_back("inform:" + text); }
-    bool ask_yes_no(const std::string& text) override {
-        log.push_back("ask:" + text);
-        if (answers.empty()) return false;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<bool> answers;
-    std::vector<std::string> log;
-};
 
 class RecordingSound : public Sound {
   public:
