@@ -1,0 +1,7 @@
+lum_fuzz(wave ${CMAKE_CURRENT_SOURCE_DIR}/wave_fuzz.cpp luminaria_mixer
+  ${LUM_GAME_DIR}/mid)
+lum_fuzz(settings ${CMAKE_CURRENT_SOURCE_DIR}/settings_fuzz.cpp luminaria_mixer
+  ${CMAKE_SOURCE_DIR}/data/MIXER.INI)
+lum_fuzz(sources ${CMAKE_CURRENT_SOURCE_DIR}/sources_fuzz.cpp datc_lib
+  ${CMAKE_SOURCE_DIR}/data/stages/story1.txt ${CMAKE_SOURCE_DIR}/data/stages/story61.txt
+  ${CMAKE_SOURCE_DIR}/data/people/people0.txt ${CMAKE_SOURCE_DIR}/data/tables/classes.toml)
