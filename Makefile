@@ -25,8 +25,13 @@ format:
 clean:
 	rm -rf build build-debug
 
-# The real fuzzers (clang + libFuzzer), 60 seconds each.
-fuzz: deps
+# The real fuzzers (clang + libFuzzer), 60 seconds each, seeded from the game's own files.
+fuzz: build
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUM_FUZZ=ON -DLUM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz --target $$(cmake --build build-fuzz --target help | sed -n 's/^\(fuzz_[a-z_]*\):.*/\1/p') -j2
-	@for f in build-fuzz/tests/fuzz/fuzz_*; do echo "== $$f"; $$f -max_total_time=60 -rss_limit_mb=4096 || exit 1; done
+	@for f in build-fuzz/tests/fuzz/fuzz_*[a-z]; do \
+	  [ -x "$$f" ] || continue; echo "== $$f"; c=build-fuzz/corpus/$$(basename $$f); mkdir -p $$c; \
+	  while read -r s; do [ -e "$$s" ] && cp -r "$$s"/. $$c/ 2>/dev/null || cp "$$s" $$c/ 2>/dev/null || true; done < $$f.seeds; \
+	  $$f $$c -max_total_time=60 -rss_limit_mb=4096 > $$c.log 2>&1; rc=$$?; tail -3 $$c.log; \
+	  [ $$rc -eq 0 ] || { echo "$$f failed: see $$c.log"; exit 1; }; \
+	done
