@@ -47,9 +47,9 @@ BattleScreen::BattleScreen(ShellModel& shell, QWidget* parent)
         b->setGeometry(728, y, 80, 24);
         y += 26;
         connect(b, &QPushButton::clicked, this, d.act);
-        if (std::string(d.name) == "BitBtn2") BitBtn2 = b;
-        if (std::string(d.name) == "BitBtn4") BitBtn4 = b;
     }
+    BitBtn2 = findChild<QPushButton*>("BitBtn2");
+    BitBtn4 = findChild<QPushButton*>("BitBtn4");
 }
 
 }  // namespace lum

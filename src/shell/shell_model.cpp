@@ -58,16 +58,14 @@ void ShellModel::start_ending(int script_pos) {
     guarded([&] {
         gs_.stage_no = 61;
         load_stage(gs_);
-        gs_.script_pos = static_cast<byte>(script_pos);
         screens_.hide(ScreenId::battle);
         screens_.show(ScreenId::story);
+        gs_.script_pos = static_cast<byte>(script_pos);
         start_box_visible = false;
         sound_.play_ok_sound();
     });
 }
 
-// script_pos is set before the story screen is shown, so its first tick already reads the
-// right entry.
 void ShellModel::ed_b1Click() {
     start_ending(0);
 }

@@ -283,22 +283,19 @@ std::vector<std::string> load_game(GameState& gs) {
         DatReader r = DatReader::open(item_bak);
         read_item(r, gs);
     } else {
-        // item.dat is read into a copy first, so a broken one can fall back to its backup.
-        std::array<TItem, kItemCount> saved = gs.item_table;
+        // A broken item.dat falls back to the backup kept by the last save; as with any
+        // failed read, the table keeps what was read before the fault.
         try {
             DatReader r = DatReader::open(item);
             read_item(r, gs);
         } catch (const DataError& e) {
             if (!fs::exists(item_bak, ec)) throw;
-            GameState tmp;
             try {
                 DatReader r = DatReader::open(item_bak);
-                read_item(r, tmp);
+                read_item(r, gs);
             } catch (const DataError&) {
-                gs.item_table = saved;
                 throw e;
             }
-            gs.item_table = tmp.item_table;
             notices.push_back(
                 "アイテムデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
                 std::string(e.what()) + ")");
