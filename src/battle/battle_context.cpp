@@ -6,6 +6,18 @@ std::string num(long long v) {
     return std::to_string(v);
 }
 
+bool draw_free_square(GameState& gs, int& x, int& y) {
+    bool any_free = false;
+    for (int cx = 0; cx < kBoardColumns && !any_free; ++cx)
+        for (int cy = 0; cy < kBoardRows && !any_free; ++cy) any_free = gs.grid.at(cx, cy) == 0;
+    if (!any_free) return false;
+    do {
+        x = gs.random(kBoardColumns);
+        y = gs.random(kBoardRows);
+    } while (gs.grid.at(x, y) != 0);
+    return true;
+}
+
 void BattleContext::hide_markers() {
     for (Marker& m : w.markers) m.left = kOffBoardLeft;
 }

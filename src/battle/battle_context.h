@@ -24,6 +24,10 @@ inline bool on_board(int x, int y) {
     return x >= 0 && x < kBoardColumns && y >= 0 && y < kBoardRows;
 }
 
+// The square of a warp: x = Random(7), y = Random(5), drawn again until `grid` is free there. A
+// full board (only possible with damaged data) draws nothing and returns false.
+bool draw_free_square(GameState& gs, int& x, int& y);
+
 // Integer results that would leave 32 bits saturate instead of wrapping.
 inline int saturate(long long v) {
     if (v > INT_MAX) return INT_MAX;

@@ -115,8 +115,7 @@ bool try_family(BattleContext& ctx, int family, bool special) {
     open_technique_panel(ctx, family);
     for (int s = 4; s >= 1; --s) {
         if (ctx.w.technique_captions[s] == "？") continue;
-        const int cost = family == 1 ? 0 : family <= 7 ? 2 * s - 1 : 4 * s;
-        if (a.mp < cost) continue;
+        if (a.mp < technique_mp_cost(family, s)) continue;
         if (family == 1 && s != 1 && s != 4) continue;  // only the blows straight ahead
         point_at_technique(ctx, s);
         choose_technique(ctx, s);

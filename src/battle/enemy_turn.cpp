@@ -16,6 +16,26 @@ struct Probe {
     int action;
 };
 
+// Slots first..first+4 (the party or the enemies) hold a unit in state 1.
+bool any_normal(const GameState& gs, int first) {
+    for (int i = first; i <= first + 4; ++i)
+        if (gs.chara[i].state == kStateNormal) return true;
+    return false;
+}
+
+// Redraws n = first + Random(5) until a unit in state 1 comes up; it becomes `target_unit` and
+// the reference unit. Callers make sure one exists (any_normal), so the repetition ends.
+void draw_reference_unit(GameState& gs, EnemyDecision& d, int first) {
+    int n;
+    do {
+        n = first + gs.random(5);
+    } while (gs.chara[n].state != kStateNormal);
+    gs.target_unit = static_cast<byte>(n);
+    d.ref_unit = n;
+    d.ref_x = gs.chara[n].x;
+    d.ref_y = gs.chara[n].y;
+}
+
 class Decider {
   public:
     explicit Decider(GameState& gs) : gs_(gs) {
@@ -87,7 +107,7 @@ class Decider {
                 close_combat();
                 if (sweep_condition()) d_.action = 18;
                 if (gs_.random(3) == 1) heal_rule();
-                if (gs_.random(5) == 1 && any_in_state(kFirstParty, kLastParty)) d_.action = 19;
+                if (gs_.random(5) == 1 && any_normal(gs_, kFirstParty)) d_.action = 19;
                 break;
             case 17:
                 first_of({{kF, 1}});
@@ -145,23 +165,10 @@ class Decider {
             d_.action = 15;
     }
 
-    bool any_in_state(int first, int last) const {
-        for (int i = first; i <= last; ++i)
-            if (gs_.chara[i].state == kStateNormal) return true;
-        return false;
-    }
-
-    // Redraws until a unit in state 1 comes up; with none at all the action stays as it was.
+    // With no unit in state 1 to draw the action stays as it was.
     bool draw_unit(int first, int action) {
-        if (!any_in_state(first, first + 4)) return false;
-        int n;
-        do {
-            n = first + gs_.random(5);
-        } while (gs_.chara[n].state != kStateNormal);
-        gs_.target_unit = static_cast<byte>(n);
-        d_.ref_unit = n;
-        d_.ref_x = gs_.chara[n].x;
-        d_.ref_y = gs_.chara[n].y;
+        if (!any_normal(gs_, first)) return false;
+        draw_reference_unit(gs_, d_, first);
         d_.action = action;
         return true;
     }
@@ -207,13 +214,6 @@ const ActionRow kActions[20] = {
     {Kind::summon, "gii.wav", {0, 0}, 7, 3, "は亡霊「ヴォルガン」を呼び出した!"},
 };
 
-bool free_square_exists(const GameState& gs) {
-    for (int x = 0; x < kBoardColumns; ++x)
-        for (int y = 0; y < kBoardRows; ++y)
-            if (gs.grid.at(x, y) == 0) return true;
-    return false;
-}
-
 std::string move_enemy(BattleContext& ctx) {
     GameState& gs = ctx.gs;
     TChara& self = ctx.actor();
@@ -241,12 +241,7 @@ std::string move_enemy(BattleContext& ctx) {
             msg = self.name + "は待機した\r哀古が1上がった";
             add_sat(self.aiko_power, 1);
         }
-    } else if (job == 20 && free_square_exists(gs)) {
-        int x, y;
-        do {
-            x = gs.random(kBoardColumns);
-            y = gs.random(kBoardRows);
-        } while (gs.grid.at(x, y) != 0);
+    } else if (int x, y; job == 20 && draw_free_square(gs, x, y)) {
         ctx.sound.play_effect("warp.wav");
         self.x = static_cast<byte>(x);
         self.y = static_cast<byte>(y);
@@ -271,16 +266,7 @@ void enemy_act(BattleContext& ctx) {
     add_sat(self.aiko_power, -1);
 
     // The summon names its victims after one drawn party unit; the decision made sure there is one.
-    if (d.action == 19) {
-        int n;
-        do {
-            n = kFirstParty + gs.random(5);
-        } while (gs.chara[n].state != kStateNormal);
-        gs.target_unit = static_cast<byte>(n);
-        d.ref_unit = n;
-        d.ref_x = gs.chara[n].x;
-        d.ref_y = gs.chara[n].y;
-    }
+    if (d.action == 19) draw_reference_unit(gs, d, kFirstParty);
 
     std::array<Offset, 3> marks = {Offset{-10, -10}, Offset{-10, -10}, Offset{-10, -10}};
 

@@ -100,17 +100,9 @@ void take_step(BattleContext& ctx) {
 void random_warp(BattleContext& ctx) {
     GameState& gs = ctx.gs;
     TChara& c = ctx.actor();
-    bool any_free = false;
-    for (int x = 0; x < kBoardColumns; ++x)
-        for (int y = 0; y < kBoardRows; ++y)
-            if (free_at(gs, x, y)) any_free = true;
     // A full board (only possible with damaged data) leaves the unit where it stands.
-    if (any_free) {
-        int x, y;
-        do {
-            x = gs.random(kBoardColumns);
-            y = gs.random(kBoardRows);
-        } while (!free_at(gs, x, y));
+    int x, y;
+    if (draw_free_square(gs, x, y)) {
         c.x = static_cast<byte>(x);
         c.y = static_cast<byte>(y);
     }

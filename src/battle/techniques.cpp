@@ -47,13 +47,6 @@ const std::vector<Requirement>& requirements(int family) {
     return table[family];
 }
 
-bool mp_family(int f) {
-    return f >= 2 && f <= 16;
-}
-int mp_cost(int f, int slot) {
-    return f <= 7 ? 2 * slot - 1 : 4 * slot;
-}
-
 void refuse(BattleContext& ctx, const std::string& text) {
     ctx.sound.play_effect("off1.wav");
     ctx.w.moji_l = text;
@@ -144,11 +137,15 @@ int held_card(const GameState& gs) {
     return -1;
 }
 
+int technique_mp_cost(int family, int slot) {
+    if (family >= 2 && family <= 7) return 2 * slot - 1;
+    if (family >= 8 && family <= 16) return 4 * slot;
+    return 0;
+}
+
 std::string technique_cost_text(int family, int slot) {
     if (slot < 1 || slot > 4) return "";
-    if (family == 1) return "-mp0";
-    if (family >= 2 && family <= 7) return "-mp" + num(2 * slot - 1);
-    if (family >= 8 && family <= 16) return "-mp" + num(4 * slot);
+    if (family >= 1 && family <= 16) return "-mp" + num(technique_mp_cost(family, slot));
     if (family == 18) {
         static const char* const kCard[5] = {"", "-30Ark,カード1枚", "-60Ark,カード１枚",
                                              "-90Ark,カード1枚", "-150Ark"};
@@ -333,7 +330,8 @@ void resolve_technique(BattleContext& ctx, int family, int slot) {
     TChara& a = ctx.actor();
 
     // Refusals cost nothing and keep the turn open.
-    if (mp_family(family) && a.mp < mp_cost(family, slot)) return refuse(ctx, "Ｍｐが足りません");
+    const int mp_cost = technique_mp_cost(family, slot);
+    if (mp_cost > 0 && a.mp < mp_cost) return refuse(ctx, "Ｍｐが足りません");
     if (sealed && a.oath_count < 20)
         return refuse(
             ctx, "【誓い】の数が足りません。封印剣を使用するには最低でも20の誓い数が必要です。");
@@ -354,7 +352,7 @@ void resolve_technique(BattleContext& ctx, int family, int slot) {
     const std::string skill_name = sealed ? family_caption(family) : gs.skill_at(family, slot).name;
     gs.player_act_msg = a.name + "は" + family_text + "「" + skill_name + "」を行った！";
 
-    if (mp_family(family)) add_sat(a.mp, -static_cast<long long>(mp_cost(family, slot)));
+    add_sat(a.mp, -static_cast<long long>(mp_cost));
     if (sealed) add_sat(a.oath_count, -20);
     if (family == 18) {
         if (slot <= 3) {

@@ -29,6 +29,8 @@ std::array<bool, 16> families_enabled_for_class(int job);
 // The highest item index of a held card, or -1.
 int held_card(const GameState& gs);
 
+// The Mp technique `slot` of `family` costs: 2s - 1 for 魔術..暗黒剣, 4s for 猫術..ダンス, else 0.
+int technique_mp_cost(int family, int slot);
 std::string technique_cost_text(int family, int slot);
 std::string required_attributes_text(int family);
 

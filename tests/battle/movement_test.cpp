@@ -121,6 +121,21 @@ TEST(Warp, RandomWarpRedrawsUntilFreeAndKeepsTheOathCounter) {
     EXPECT_EQ(r.sound.log, (std::vector<std::string>{"effect3:warp.wav"}));
 }
 
+TEST(Warp, FullBoardDrawsNothingAndLeavesTheUnitInPlace) {
+    Rig r;
+    TChara& c = r.put(1, 6, 4);
+    for (int x = 0; x < kBoardColumns; ++x)
+        for (int y = 0; y < kBoardRows; ++y)
+            if (x != 6 || y != 4) r.gs.grid.set(x, y, 30);
+    r.gs.cur_unit = 1;
+    r.gs.rng.record_draws(true);
+    random_warp(r.ctx);
+    EXPECT_EQ(c.x, 6);
+    EXPECT_EQ(c.y, 4);
+    EXPECT_TRUE(r.gs.rng.draws().empty());
+    EXPECT_EQ(r.ctx.w.moji_l, "U1は瞬間移動した。");
+}
+
 TEST(Warp, ClickedSquareOnlyWhenArmedAndFree) {
     Rig r;
     TChara& c = r.put(1, 6, 4);
