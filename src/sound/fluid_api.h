@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "sound/shared_library.h"
+
 namespace lum {
 
 #define LUM_FLUID_FUNCTIONS(X)           \
@@ -38,9 +40,7 @@ namespace lum {
     X(delete_fluid_file_renderer)
 
 struct FluidApi {
-#define LUM_FLUID_MEMBER(f) decltype(&::f) f = nullptr;
-    LUM_FLUID_FUNCTIONS(LUM_FLUID_MEMBER)
-#undef LUM_FLUID_MEMBER
+    LUM_FLUID_FUNCTIONS(LUM_API_MEMBER)
 };
 
 inline constexpr const char* kFluidLibrary = "libfluidsynth.so.3";

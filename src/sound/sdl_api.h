@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "sound/shared_library.h"
+
 namespace lum {
 
 #define LUM_SDL_FUNCTIONS(X)     \
@@ -23,9 +25,7 @@ namespace lum {
     X(SDL_CloseAudioDevice)
 
 struct SdlApi {
-#define LUM_SDL_MEMBER(f) decltype(&::f) f = nullptr;
-    LUM_SDL_FUNCTIONS(LUM_SDL_MEMBER)
-#undef LUM_SDL_MEMBER
+    LUM_SDL_FUNCTIONS(LUM_API_MEMBER)
 };
 
 inline constexpr const char* kSdlLibrary = "libSDL2-2.0.so.0";

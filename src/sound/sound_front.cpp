@@ -103,8 +103,7 @@ void SoundFront::play_held(int channel, mix::TSoundWave* wave) {
     if (!mixer_) return;
     try {
         mixer_->play(channel, wave, nullptr, 0, 0);
-    } catch (const mix::EMixerError&) {
-    } catch (const std::exception&) {
+    } catch (const std::exception&) {  // EMixerError, or memory
     }
 }
 
@@ -116,8 +115,7 @@ void SoundFront::play_named(int channel, mix::TSoundWave*& slot, const std::stri
         if (slot) retired_.push_back(slot);
         slot = fresh;
         mixer_->play(channel, fresh, nullptr, 0, 0);
-    } catch (const mix::EMixerError&) {
-    } catch (const std::exception&) {
+    } catch (const std::exception&) {  // EMixerError, or memory
     }
     release_retired();
 }

@@ -556,12 +556,11 @@ void mixer_play(const TPlayRequest* r) {
 
     int ch = r->channel;
     if (r->flags & kPlayLru) {
-        // The first open channel is the first candidate, so that a closed channel 0 never
-        // turns a request for any channel into a refusal.
+        // The candidate starts at 0 even when channel 0 is closed; it then stays there (and
+        // is refused below) unless an open channel has a smaller stamp.
         ch = 0;
-        while (ch < kMixerChannels - 1 && !is_open(s, ch)) ++ch;
         for (int i = 0; i < kMixerChannels; ++i) {
-            if (is_open(s, ch) && is_idle(s, ch)) break;
+            if (is_idle(s, ch)) break;  // idle implies open
             if (is_open(s, i) && s->channel_stamp[i] < s->channel_stamp[ch]) ch = i;
         }
     }

@@ -93,7 +93,7 @@ ParsedWave parse_riff_wave(const std::uint8_t* bytes, std::size_t size) {
     return w;
 }
 
-std::vector<std::uint8_t> convert_bits(const std::vector<std::uint8_t>& in, int, int bits_in,
+std::vector<std::uint8_t> convert_bits(const std::vector<std::uint8_t>& in, int bits_in,
                                        int bits_out) {
     std::vector<std::uint8_t> out;
     if (bits_in == 16 && bits_out == 8) {
@@ -194,7 +194,7 @@ std::vector<std::uint8_t> convert_wave(std::vector<std::uint8_t> data, const Wav
         if (next.empty()) throw EMixerError("Failed to convert wave format");
         return std::move(next);
     };
-    data = step(convert_bits(data, in.channels, in.bits_per_sample, out.bits_per_sample));
+    data = step(convert_bits(data, in.bits_per_sample, out.bits_per_sample));
     data = step(convert_channels(data, in.channels, out.channels));
     data = step(convert_rate(data, out.channels, in.samples_per_sec, out.samples_per_sec));
     return data;

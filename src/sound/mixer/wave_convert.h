@@ -20,8 +20,8 @@ ParsedWave parse_riff_wave(const std::uint8_t* bytes, std::size_t size);
 
 // The three steps, in the order they run: sample size, channel count, rate. Each takes
 // 8-bit or 16-bit little-endian samples as the format says and returns the new buffer.
-std::vector<std::uint8_t> convert_bits(const std::vector<std::uint8_t>& in, int channels,
-                                       int bits_in, int bits_out);
+std::vector<std::uint8_t> convert_bits(const std::vector<std::uint8_t>& in, int bits_in,
+                                       int bits_out);
 std::vector<std::uint8_t> convert_channels(const std::vector<std::uint8_t>& in, int channels_in,
                                            int channels_out);
 std::vector<std::uint8_t> convert_rate(const std::vector<std::uint8_t>& in, int channels,

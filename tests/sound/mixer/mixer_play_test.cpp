@@ -117,12 +117,20 @@ TEST_F(Play, LeastRecentlyUsedChannel) {
     EXPECT_EQ(queue_length(1), 0);
 }
 
-TEST_F(Play, LeastRecentlyUsedSkipsAClosedChannelZero) {
+TEST_F(Play, LeastRecentlyUsedStartsAtChannelZeroEvenWhenClosed) {
     start("[default]\nBlockLen=512\nBlocks=2\n", nullptr, 0);
     mixer_open_channels(session_, 5, 0);
     TSoundWave* x = wave(Bytes(10, 140));
+    // Channel 0 is the first candidate; no open channel has a smaller stamp than its 0, so
+    // it stays the choice, is stamped, and is refused as closed.
+    EXPECT_EQ(error_of([&] { play(0, x, kPlayLru); }), "The specified channel was not open");
+    EXPECT_EQ(session_->channel_stamp[0], 1u);
+    EXPECT_EQ(head_wave(5), nullptr);
+    EXPECT_TRUE(session_->pending.empty());
+    // Now channel 5's stamp 0 is smaller than the closed candidate's 1: channel 5 is chosen.
     play(0, x, kPlayLru);
     EXPECT_EQ(head_wave(5), x);
+    EXPECT_EQ(session_->channel_stamp[5], 2u);
 }
 
 TEST_F(Play, HighPriorityWithFullRemixStartsAtThePlayPosition) {

@@ -68,7 +68,7 @@ TEST(WaveConvert, SixteenBitAndChannelSteps) {
     // Mono to stereo duplicates; 8 to 16 is sample × 256 − 32768.
     EXPECT_EQ(convert_wave(Bytes{7, 9}, WaveFormat{1, 1, 22050, 22050, 1, 8}, out_stereo22()),
               (Bytes{7, 7, 9, 9}));
-    EXPECT_EQ(convert_bits(Bytes{0, 128, 255}, 1, 8, 16), (Bytes{0, 0x80, 0, 0, 0, 0x7F}));
+    EXPECT_EQ(convert_bits(Bytes{0, 128, 255}, 8, 16), (Bytes{0, 0x80, 0, 0, 0, 0x7F}));
 }
 
 TEST(WaveConvert, RefusesWhatItCannotConvert) {
