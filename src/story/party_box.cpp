@@ -35,11 +35,20 @@ void PartyBox::open_box() {
     party_ok_b_enabled = false;
 }
 
-void PartyBox::fill_common(TChara& c) {
+// What both kinds of newcomer get, drawn in this order after their own first draws.
+void PartyBox::fill_common(TChara& c, const std::string& name) {
+    c.name = name;
+    c.state = kStateNormal;
+    c.body = 5;
     c.magic = gs_.random(3);
     c.order = gs_.random(5);
     c.calm = gs_.random(5);
     c.mech = gs_.random(3);
+    c.exp = 0;
+    c.aiko_power = 10 + gs_.random(2);
+    c.aiko_name = gs_.aiko_name_at(c.aiko_power / 5);
+    c.lifespan = 30 + gs_.random(30);
+    caption = name;
 }
 
 bool PartyBox::open_party_member(const std::string& name, bool story_player) {
@@ -61,20 +70,11 @@ bool PartyBox::open_party_member(const std::string& name, bool story_player) {
         job_about_l3.clear();
     }
 
-    c.name = name;
     c.level = 1;
-    c.state = kStateNormal;
-    c.body = 5;
     c.max_hp = gs_.random(5) + gs_.stage_no + 29;
     c.max_mp = gs_.random(5) + 10;
-    fill_common(c);
     c.justice = c.dark = c.beast = c.past = c.speed = 0;
-    c.exp = 0;
-    c.aiko_power = 10 + gs_.random(2);
-    c.aiko_name = gs_.aiko_name_at(c.aiko_power / 5);
-    c.lifespan = 30 + gs_.random(30);
-
-    caption = name;
+    fill_common(c, name);
     state_box_l = "▼" + name + "のｸﾗｽを選択して下さい";
     return true;
 }
@@ -88,20 +88,11 @@ bool PartyBox::open_reserve_member(const std::string& name) {
     gs_.edit_slot = static_cast<byte>(last + 1);
     TChara& c = edited();
 
-    c.name = name;
     c.level = gs_.chara[1].level - (1 + gs_.random(2));
     if (c.level < 0) c.level = 1;
-    c.body = 5;
     c.max_hp = 4 * c.level + 25;
     c.max_mp = 3 * c.level + 10;
-    fill_common(c);
-    c.state = kStateNormal;
-    c.exp = 0;
-    c.aiko_power = 10 + gs_.random(2);
-    c.aiko_name = gs_.aiko_name_at(c.aiko_power / 5);
-    c.lifespan = 30 + gs_.random(30);
-
-    caption = name;
+    fill_common(c, name);  // 正義 to 速さ keep their values
     return true;
 }
 

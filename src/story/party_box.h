@@ -105,7 +105,7 @@ class PartyBox {
 
   private:
     void open_box();
-    void fill_common(TChara& c);
+    void fill_common(TChara& c, const std::string& name);
     TChara& edited() { return gs_.chara_at(gs_.edit_slot); }
 
     GameState& gs_;

@@ -67,6 +67,12 @@ int argument_line(int i) {
     return 42 + 2 * i;
 }
 
+// The reveal goes on while 2 x char_pos + 1 <= length + 2: the step after the last character
+// draws nothing, then "→OK" shows.
+bool reveal_goes_on(int char_pos, int length) {
+    return 2 * char_pos + 1 <= length + 2;
+}
+
 bool parse_int(const std::string& s, int& out) {
     size_t b = s.find_first_not_of(" \t");
     size_t e = s.find_last_not_of(" \t");
@@ -186,12 +192,7 @@ void StoryModel::resume_tick() {
         }
         if (entry(p).code != code) continue;
         if (run_command(p, code)) break;
-        if (fast_forward_ && revealing_)
-            while (!frames_.empty()) {
-                Frame f = std::move(frames_.front());
-                frames_.pop_front();
-                f.run();
-            }
+        if (fast_forward_ && revealing_) run_all_frames();
         run_ready_frames();
         if (animating()) return;  // step_animation resumes here when the frames are done
     }
@@ -267,7 +268,7 @@ bool StoryModel::run_command(Player p, int code) {
                 draw_whole_text(arg);
                 e.code = 255;
             } else {
-                start_reveal(p, arg);
+                start_reveal(arg);
             }
             return false;
         case 1:
@@ -592,24 +593,17 @@ void StoryModel::clear_edit_box() {
     canvas_.fill(kTextBoxPicture, {0, 0, kTextBoxWidth, kTextBoxHeight}, kBlack);
 }
 
-void StoryModel::start_reveal(Player, const std::string& text) {
+void StoryModel::start_reveal(const std::string& text) {
     const int len = cp932_length(text);
-    // The step after the last character draws nothing, then "→OK" shows.
-    auto goes_on = [len](int k) { return 2 * k + 1 <= len + 2; };
-    if (!goes_on(gs_.char_pos)) {
+    if (!reveal_goes_on(gs_.char_pos, len)) {
         ok_bb_visible = true;
         return;
     }
     auto cells = std::make_shared<std::vector<std::string>>(text_cells(text));
     revealing_ = true;
     const int first = gs_.char_pos;
-    for (int k = first; goes_on(k); ++k) {
-        queue(k == first ? 0 : gs_.char_delay_ms, [this, cells, k] {
-            if (k < int(cells->size()))
-                canvas_.text(kTextBoxPicture, (k % kCharsPerRow) * 18, (k / kCharsPerRow) * 20,
-                             (*cells)[k], kTextFont);
-            gs_.char_pos = k + 1;
-        });
+    for (int k = first; reveal_goes_on(k, len); ++k) {
+        queue(k == first ? 0 : gs_.char_delay_ms, [this, cells, k] { draw_cell(*cells, k); });
     }
     queue(gs_.char_delay_ms, [this] {
         revealing_ = false;
@@ -619,13 +613,16 @@ void StoryModel::start_reveal(Player, const std::string& text) {
 
 void StoryModel::draw_whole_text(const std::string& text) {
     const int len = cp932_length(text);
-    auto cells = text_cells(text);
-    for (int k = gs_.char_pos; 2 * k + 1 <= len + 2; ++k) {
-        if (k < int(cells.size()))
-            canvas_.text(kTextBoxPicture, (k % kCharsPerRow) * 18, (k / kCharsPerRow) * 20,
-                         cells[k], kTextFont);
-        gs_.char_pos = k + 1;
-    }
+    const auto cells = text_cells(text);
+    for (int k = gs_.char_pos; reveal_goes_on(k, len); ++k) draw_cell(cells, k);
+}
+
+// Character k on the 17-column grid (nothing past the end), then char_pos moves past it.
+void StoryModel::draw_cell(const std::vector<std::string>& cells, int k) {
+    if (k < int(cells.size()))
+        canvas_.text(kTextBoxPicture, (k % kCharsPerRow) * 18, (k / kCharsPerRow) * 20, cells[k],
+                     kTextFont);
+    gs_.char_pos = k + 1;
 }
 
 void StoryModel::draw_title_card(const std::string& title, Player p) {
@@ -661,20 +658,24 @@ void StoryModel::queue(int pause_ms, std::function<void()> run) {
     frames_.push_back({pause_ms, std::move(run)});
 }
 
+void StoryModel::run_front_frame() {
+    Frame f = std::move(frames_.front());
+    frames_.pop_front();
+    f.run();
+}
+
 void StoryModel::run_ready_frames() {
-    while (!frames_.empty() && frames_.front().pause_ms <= 0) {
-        Frame f = std::move(frames_.front());
-        frames_.pop_front();
-        f.run();
-    }
+    while (!frames_.empty() && frames_.front().pause_ms <= 0) run_front_frame();
+}
+
+void StoryModel::run_all_frames() {
+    while (!frames_.empty()) run_front_frame();
 }
 
 void StoryModel::step_animation() {
     if (busy_ || frames_.empty()) return;
     Busy busy(busy_);
-    Frame f = std::move(frames_.front());
-    frames_.pop_front();
-    f.run();
+    run_front_frame();
     run_ready_frames();
     if (frames_.empty() && tick_.active) resume_tick();
 }
@@ -683,11 +684,7 @@ void StoryModel::finish_animation() {
     if (busy_) return;
     Busy busy(busy_);
     while (!frames_.empty()) {
-        while (!frames_.empty()) {
-            Frame f = std::move(frames_.front());
-            frames_.pop_front();
-            f.run();
-        }
+        run_all_frames();
         if (tick_.active) resume_tick();
     }
 }

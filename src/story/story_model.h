@@ -137,10 +137,13 @@ class StoryModel {
     bool in_range(Player p, int n, int lo, int hi, const char* what);
 
     void clear_edit_box();
-    void start_reveal(Player p, const std::string& text);
+    void start_reveal(const std::string& text);
     void draw_whole_text(const std::string& text);
+    void draw_cell(const std::vector<std::string>& cells, int k);
     void queue(int pause_ms, std::function<void()> run);
+    void run_front_frame();
     void run_ready_frames();
+    void run_all_frames();
     void queue_wipe();
     void queue_zoom();
     void queue_closing_box();
