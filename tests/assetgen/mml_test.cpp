@@ -25,6 +25,12 @@ std::vector<std::tuple<int, int, int>> note_ons(const Track& t) {
     return out;
 }
 
+std::vector<int> pitches_of(const Track& t) {
+    std::vector<int> out;
+    for (auto& [tick, status, pitch] : note_ons(t)) out.push_back(pitch);
+    return out;
+}
+
 MmlError error_of(const std::string& text) {
     try {
         parse(text, "x.mml");
@@ -65,9 +71,8 @@ TEST(MmlCompile, TitleAndMetreGoToTheConductor) {
 
 TEST(MmlSyntax, PitchesOctavesAccidentalsAndTranspose) {
     Song s = parse("A o4 l4 c c+ c# d- b- > c < < b o0 c o9 g k2 o4 c k-12 c\n", "x.mml");
-    std::vector<int> pitches;
-    for (auto& [tick, st, p] : note_ons(s.tracks[0])) pitches.push_back(p);
-    EXPECT_EQ(pitches, (std::vector<int>{60, 61, 61, 61, 70, 72, 59, 12, 127, 62, 48}));
+    EXPECT_EQ(pitches_of(s.tracks[0]),
+              (std::vector<int>{60, 61, 61, 61, 70, 72, 59, 12, 127, 62, 48}));
 }
 
 TEST(MmlSyntax, LengthsDotsTiesAndDefaultLength) {
@@ -91,16 +96,12 @@ TEST(MmlSyntax, GateShortensTheSoundingPartOnly) {
 
 TEST(MmlSyntax, LoopsWithBreakAndNesting) {
     Song s = parse("A l4 [c [d]3 : e]2 f\n", "x.mml");
-    std::vector<int> pitches;
-    for (auto& [t, st, p] : note_ons(s.tracks[0])) pitches.push_back(p);
-    EXPECT_EQ(pitches, (std::vector<int>{60, 62, 62, 62, 64, 60, 62, 62, 62, 65}));
+    EXPECT_EQ(pitches_of(s.tracks[0]), (std::vector<int>{60, 62, 62, 62, 64, 60, 62, 62, 62, 65}));
 }
 
 TEST(MmlSyntax, MacrosExpandWhereUsed) {
     Song s = parse("$x = c d\n$y = $x e\nA l4 $y $x\n", "x.mml");
-    std::vector<int> pitches;
-    for (auto& [t, st, p] : note_ons(s.tracks[0])) pitches.push_back(p);
-    EXPECT_EQ(pitches, (std::vector<int>{60, 62, 64, 60, 62}));
+    EXPECT_EQ(pitches_of(s.tracks[0]), (std::vector<int>{60, 62, 64, 60, 62}));
 }
 
 TEST(MmlSyntax, ControlsAndChannels) {

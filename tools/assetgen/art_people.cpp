@@ -514,10 +514,7 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
                         {h.cx + 16, y + 6}});
             c.shade(cr, ramp(0xF0C040));
         } else {
-            cr.ellipse(h.cx, y - 6, 20, 5);
-            Mask in(S, S);
-            in.ellipse(h.cx, y - 6, 15, 2.5);
-            cr.subtract(in);
+            cr.ring(h.cx, y - 6, 20, 5, 15, 2.5);
             c.shade(cr, ramp(0xFFF0A0), true, 1);
         }
     }
@@ -544,14 +541,8 @@ Canvas draw_portrait(const Look& L, uint64_t seed) {
     }
     if (ex == "glasses") {
         Mask g(S, S);
-        for (int side = -1; side <= 1; side += 2) {
-            Mask ring(S, S);
-            ring.ellipse(h.cx + side * h.eye_dx, h.eye_y, 8, 7);
-            Mask in(S, S);
-            in.ellipse(h.cx + side * h.eye_dx, h.eye_y, 7, 6);
-            ring.subtract(in);
-            g.add(ring);
-        }
+        for (int side = -1; side <= 1; side += 2)
+            g.add(Mask(S, S).ring(h.cx + side * h.eye_dx, h.eye_y, 8, 7, 7, 6));
         g.rect(static_cast<int>(h.cx - 3), static_cast<int>(h.eye_y - 2), 6, 1);
         c.paint(g, accent.outline);
     }
@@ -970,10 +961,7 @@ Canvas draw_sprite(const Look& L, bool face_left, uint64_t seed) {
             c.shade(b, hair, true, 1);
         } else if (L.extra == "halo") {
             Mask h(S, S);
-            h.ellipse(hx, hy - hr - 3, 8, 2.5);
-            Mask in(S, S);
-            in.ellipse(hx, hy - hr - 3, 5, 1);
-            h.subtract(in);
+            h.ring(hx, hy - hr - 3, 8, 2.5, 5, 1);
             c.paint(h, rgb(0xFFF0A0));
         } else if (L.extra == "mask") {
             Mask m(S, S);

@@ -424,10 +424,7 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
         mast.ellipse(56, 40, 5, 5);
         c.shade(mast, ramp(0x7A5030), true, 1);
         Mask rope(W, H);
-        rope.ellipse(20, 24, 4, 3);
-        Mask in(W, H);
-        in.ellipse(20, 24, 2, 1);
-        rope.subtract(in);
+        rope.ring(20, 24, 4, 3, 2, 1);
         c.shade(rope, ramp(0xD8C090), true, 1);
         Mask barrel(W, H);
         barrel.ellipse(96, 56, 4, 4);
@@ -704,10 +701,7 @@ Canvas draw_scene(const std::string& s, uint64_t seed) {
         planet.ellipse(84, 54, 18, 18);
         c.shade(planet, ramp(0x4A8AD0), false, 5);
         Mask ring(W, H);
-        ring.ellipse(84, 54, 28, 5);
-        Mask in(W, H);
-        in.ellipse(84, 54, 22, 3);
-        ring.subtract(in);
+        ring.ring(84, 54, 28, 5, 22, 3);
         c.paint(ring, rgb(0xD8C890));
     } else if (s == "desert") {
         sky(rgb(0x6AA0E8), rgb(0xF8E8C0), H);
@@ -997,10 +991,7 @@ void landmark(Canvas& c, const Landmark& m, const std::string& style, Rng& rng) 
             p.ellipse(x, y, 9, 9);
             shaded(p, 0x4A8AD0 + static_cast<uint32_t>(rng.uniform(4)) * 0x201000, 3);
             Mask ring(W, H);
-            ring.ellipse(x, y, 14, 3);
-            Mask in(W, H);
-            in.ellipse(x, y, 10, 1.5);
-            ring.subtract(in);
+            ring.ring(x, y, 14, 3, 10, 1.5);
             c.paint(ring, rgb(0xD8C890));
         } else if (k == "star") {
             Mask s(W, H);
@@ -1017,11 +1008,9 @@ void landmark(Canvas& c, const Landmark& m, const std::string& style, Rng& rng) 
             shaded(s, 0xFFE060);
         } else {
             Mask ring(W, H);
-            ring.ellipse(x, y - 2, 9, 12);
-            Mask in(W, H);
-            in.ellipse(x, y - 2, 6, 9);
-            Mask glow = in;
-            ring.subtract(in);
+            ring.ring(x, y - 2, 9, 12, 6, 9);
+            Mask glow(W, H);
+            glow.ellipse(x, y - 2, 6, 9);
             shaded(ring, k == "gate" ? 0xB0A890 : 0x8A6AD0);
             for (int yy = 0; yy < H; ++yy)
                 for (int xx = 0; xx < W; ++xx)

@@ -129,9 +129,9 @@ std::vector<Picture> build_pictures(const std::string& data_dir, std::vector<Out
             if (it == region_index.end())
                 r.fail("map=" + r.str("map", "") + " names no region written above");
             if (!buttons.insert(r.name).second) r.fail("button " + r.name + " is placed twice");
+            if (!r.has("x") || !r.has("y")) r.fail("a place needs x= and y=");
             art::Landmark m{r.name, r.word("kind", art::kLandmarks, "village"),
                             r.integer("x", 16, 433 - 16, 0), r.integer("y", 24, 297 - 14, 0)};
-            if (!r.has("x") || !r.has("y")) r.fail("a place needs x= and y=");
             // Buttons must not cover each other.
             for (auto& o : regions[it->second].marks) {
                 auto a = art::button_rect(m), b = art::button_rect(o);

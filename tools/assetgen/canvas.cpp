@@ -63,6 +63,10 @@ Mask& Mask::ellipse(double cx, double cy, double rx, double ry, bool v) {
     return *this;
 }
 
+Mask& Mask::ring(double cx, double cy, double rx, double ry, double inner_rx, double inner_ry) {
+    return ellipse(cx, cy, rx, ry).ellipse(cx, cy, inner_rx, inner_ry, false);
+}
+
 Mask& Mask::polygon(const std::vector<std::pair<double, double>>& pts, bool v) {
     if (pts.size() < 3) return *this;
     double ymin = pts[0].second, ymax = ymin;

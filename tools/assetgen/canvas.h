@@ -48,6 +48,8 @@ class Mask {
     }
     Mask& rect(int x, int y, int w, int h, bool v = true);
     Mask& ellipse(double cx, double cy, double rx, double ry, bool v = true);
+    // The ellipse with a smaller one of the same centre cut out of the mask.
+    Mask& ring(double cx, double cy, double rx, double ry, double inner_rx, double inner_ry);
     Mask& polygon(const std::vector<std::pair<double, double>>& pts, bool v = true);
     Mask& line(double x0, double y0, double x1, double y1, double thick, bool v = true);
     Mask& add(const Mask& o);

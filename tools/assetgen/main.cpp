@@ -1,7 +1,8 @@
 // assetgen: makes the game's pictures, sound effects and music from the recipes in data/.
 //
-//   assetgen --data DIR --out GAME_DIR       fill GAME_DIR/cg, GAME_DIR/mid,
-//   GAME_DIR/dat/buttons.txt assetgen --data DIR --contact-sheet F.png  every picture on one sheet
+//   assetgen --data DIR --out GAME_DIR          fills GAME_DIR/cg, GAME_DIR/mid and
+//                                               GAME_DIR/dat/buttons.txt
+//   assetgen --data DIR --contact-sheet F.png   every picture on one sheet
 
 #include <QGuiApplication>
 #include <cstdio>

@@ -78,7 +78,6 @@ class Parser {
         src_ = &s;
         i_ = 0;
         depth_ = depth;
-        std::vector<std::vector<Node>*> stack;
         std::vector<Node> top;
         std::vector<Node> open_loops;  // the loop nodes being filled, innermost last
         auto out = [&]() -> std::vector<Node>& {

@@ -1,6 +1,7 @@
 #include "recipes.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -30,7 +31,8 @@ int Recipe::integer(const std::string& key, int lo, int hi, int fallback) const 
     const std::string& s = it->second;
     size_t i = (!s.empty() && s[0] == '-') ? 1 : 0;
     if (i == s.size() || s.size() > 9 ||
-        !std::all_of(s.begin() + static_cast<long>(i), s.end(), ::isdigit))
+        !std::all_of(s.begin() + static_cast<long>(i), s.end(),
+                     [](unsigned char ch) { return std::isdigit(ch) != 0; }))
         fail(key + "=" + s + " is not a whole number");
     int v = std::stoi(s);
     if (v < lo || v > hi)
@@ -42,7 +44,8 @@ art::Rgb Recipe::colour(const std::string& key, art::Rgb fallback) const {
     auto it = values.find(key);
     if (it == values.end()) return fallback;
     const std::string& s = it->second;
-    if (s.size() != 6 || !std::all_of(s.begin(), s.end(), ::isxdigit))
+    if (s.size() != 6 ||
+        !std::all_of(s.begin(), s.end(), [](unsigned char ch) { return std::isxdigit(ch) != 0; }))
         fail(key + "=" + s + " is not a colour (six hex digits, like 3a5fcd)");
     return art::rgb(static_cast<uint32_t>(std::stoul(s, nullptr, 16)));
 }

@@ -1,11 +1,10 @@
 #include "datc.h"
 
 #include <algorithm>
-#include <fstream>
-#include <map>
 
 #include "forms.h"
 #include "state/dat_text.h"
+#include "state/data_files.h"
 
 namespace lum::datc {
 
@@ -72,8 +71,8 @@ std::string dat_name_for_source(const std::string& path) {
     const std::string name = file_name(path);
     for (const TableFile& t : kTables)
         if (name == file_name(t.source)) return t.dat;
-    if (auto n = numbered(name, "story", ".txt")) return "story" + std::to_string(*n) + ".dat";
-    if (auto n = numbered(name, "people", ".txt")) return "people" + std::to_string(*n) + ".dat";
+    if (auto n = numbered(name, "story", ".txt")) return stage_file_name(*n);
+    if (auto n = numbered(name, "people", ".txt")) return people_file_name(*n);
     return {};
 }
 

@@ -117,9 +117,9 @@ class ScriptCompiler {
                             " works only in stage scripts (a conversation would stop on it)");
             check_arg(*cmd, arg, n);
         }
-        script_[pos_].code = static_cast<byte>(code);
-        script_[pos_].arg = std::move(arg);
-        lines_[pos_] = n;
+        parsed_.script[pos_].code = static_cast<byte>(code);
+        parsed_.script[pos_].arg = std::move(arg);
+        parsed_.lines[pos_] = n;
         ++pos_;
     }
 
@@ -203,7 +203,7 @@ class ScriptCompiler {
         for (const std::string& seen : fields_seen_)
             if (seen == key)
                 fail(n, key + " is given twice for enemy " + std::to_string(enemy_ + 1));
-        TEnemyEntry& e = enemies_[enemy_];
+        TEnemyEntry& e = parsed_.enemies[enemy_];
         ParsedScript::EnemyLines& at = parsed_.enemy_lines[enemy_];
         if (key == "sprite") at.sprite = n;
         if (key == "portrait") at.portrait = n;
@@ -240,12 +240,12 @@ class ScriptCompiler {
     void check_ending() const {
         int last = -1;
         for (int i = 0; i < kScriptLines; ++i)
-            if (!(script_[i] == TScriptLine{})) last = i;
-        const int line = last >= 0 ? lines_[last] : 0;
+            if (!(parsed_.script[i] == TScriptLine{})) last = i;
+        const int line = last >= 0 ? parsed_.lines[last] : 0;
         if (people_) {
-            if (last < 0 || script_[last].code != kEndConversation)
+            if (last < 0 || parsed_.script[last].code != kEndConversation)
                 fail(line, "a conversation must end with back_to_travel");
-        } else if (last < 0 || !ends_stage(script_[last].code)) {
+        } else if (last < 0 || !ends_stage(parsed_.script[last].code)) {
             fail(
                 line,
                 "a stage script must end with next_stage, quit, back_to_travel or next_stage_here");
@@ -255,9 +255,6 @@ class ScriptCompiler {
     std::string name_;
     bool people_;
     ParsedScript parsed_;
-    std::array<TEnemyEntry, kStageEnemies>& enemies_ = parsed_.enemies;
-    std::array<TScriptLine, kScriptLines>& script_ = parsed_.script;
-    std::array<int, kScriptLines>& lines_ = parsed_.lines;
     std::array<bool, kStageEnemies> enemy_seen_{};
     std::vector<std::string> fields_seen_;
     int enemy_ = -1;

@@ -1,8 +1,9 @@
 #include <toml++/toml.h>
-#include <map>
+
 #include <memory>
 #include <set>
 
+#include "battle/techniques.h"
 #include "forms.h"
 #include "source_text.h"
 #include "state/data_files.h"
@@ -16,18 +17,6 @@ constexpr const char* kAttrKeys[kAttrCount] = {"body",    "magic", "order", "cal
                                                "justice", "dark",  "beast", "past", "speed"};
 constexpr const char* kAttrNames[kAttrCount] = {"体力", "魔力", "秩序", "冷静", "機工",
                                                 "正義", "闇",   "獣",   "過去", "速さ"};
-// Skill family labels, for the reader of a decompiled skills table.
-const char* family_label(int f) {
-    static const std::map<int, const char*> labels = {
-        {1, "体術"},    {2, "魔術"},      {3, "剣法"},        {4, "弓矢"},  {5, "銃器"},
-        {6, "天法"},    {7, "暗黒剣"},    {8, "猫術"},        {9, "Ｍ法"},  {10, "ｼﾙｳﾞｨｱ剣"},
-        {11, "ビンタ"}, {12, "占星術"},   {13, "竜言語魔法"}, {14, "飛法"}, {15, "万古の技"},
-        {16, "ダンス"}, {18, "カード"},   {20, "笑う"},       {21, "祈る"}, {22, "誘う"},
-        {23, "食べる"}, {24, "哀古解放"}, {25, "ジェット"}};
-    auto it = labels.find(f);
-    return it == labels.end() ? nullptr : it->second;
-}
-
 int line_of(const toml::node& n) {
     return static_cast<int>(n.source().begin.line);
 }
@@ -542,7 +531,7 @@ void emit(Kind kind, const GameState& gs, Emitter& e) {
                 if (!any) continue;
                 e.header("family");
                 e.num("id", f, true);
-                if (const char* l = family_label(f)) e.str("label", l);
+                e.str("label", family_caption(f));
                 int last = 4;
                 while (last > 0 && gs.skill_table[f][last] == TSkill{}) --last;
                 for (int s = 1; s <= last; ++s) {
