@@ -24,6 +24,12 @@ bool is_blank_or_break(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// A number token runs up to the next blank or control character, at most 32 characters.
+constexpr size_t kMaxToken = 32;
+bool ends_token(unsigned char c) {
+    return c == ' ' || c < 0x20 || c == 0x7F;
+}
+
 }  // namespace
 
 DataError::DataError(std::string file, int line, std::string reason)
@@ -85,37 +91,35 @@ int DatReader::read_int() {
 
     int line = line_;
     std::string token;
-    while (pos_ < bytes_.size() && token.size() < 32) {
-        unsigned char c = static_cast<unsigned char>(bytes_[pos_]);
-        if (c == ' ' || c < 0x20 || c == 0x7F) break;
-        token += static_cast<char>(c);
-        ++pos_;
-    }
+    while (pos_ < bytes_.size() && !ends_token(static_cast<unsigned char>(bytes_[pos_])))
+        token += bytes_[pos_++];
     // Whatever follows the number on its line is ignored.
     while (pos_ < bytes_.size() && bytes_[pos_] != '\n' && bytes_[pos_] != '\r') ++pos_;
     skip_line_end();
 
-    size_t i = 0;
-    bool negative = false;
-    if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-    if (i == token.size()) {
-        auto shown = cp932_to_utf8(token).value_or("?");
-        fail(line, token.empty() ? std::string("a number was expected")
-                                 : "\"" + shown + "\" is not a number");
+    const size_t digits = token.size() > 0 && (token[0] == '+' || token[0] == '-') ? 1 : 0;
+    if (token.empty()) fail(line, "a number was expected");
+    if (digits == token.size() ||
+        token.find_first_not_of("0123456789", digits) != std::string::npos) {
+        fail(line, "\"" + cp932_to_utf8(token).value_or("?") + "\" is not a number");
     }
+    // Only 32 characters make the token; a longer one would be read as a different number.
+    if (token.size() > kMaxToken) fail(line, "a number longer than 32 characters");
     long long v = 0;
-    for (; i < token.size(); ++i) {
-        char c = token[i];
-        if (c < '0' || c > '9') {
-            auto shown = cp932_to_utf8(token).value_or("?");
-            fail(line, "\"" + shown + "\" is not a number");
-        }
-        v = v * 10 + (c - '0');
+    for (size_t i = digits; i < token.size(); ++i) {
+        v = v * 10 + (token[i] - '0');
         if (v > static_cast<long long>(INT_MAX) + 1) fail(line, "number out of range");
     }
-    if (negative) v = -v;
+    if (token[0] == '-') v = -v;
     if (v > INT_MAX || v < INT_MIN) fail(line, "number out of range");
     return static_cast<int>(v);
+}
+
+std::uint8_t DatReader::read_byte() {
+    const int v = read_int();
+    // read_int has moved past the line the number stood on.
+    if (v < 0 || v > 255) fail(line_ - 1, std::to_string(v) + " does not fit in a byte (0..255)");
+    return static_cast<std::uint8_t>(v);
 }
 
 void DatWriter::write_string(std::string_view utf8) {

@@ -35,12 +35,14 @@ class DatReader {
 
     // The rest of the current line, converted to UTF-8; empty past the end of the file.
     std::string read_string();
-    // Skips blanks, tabs and line ends, takes up to 32 characters up to the next blank or
-    // control character as a signed decimal number, and moves to the next line.
-    // 0 past the end of the file; anything else that is not a number is a DataError.
+    // Skips blanks, tabs and line ends, takes the characters up to the next blank or control
+    // character as a signed decimal number, and moves to the next line. 0 past the end of the
+    // file. Anything that would not read back exactly as written is a DataError: a token that
+    // is not a number, one longer than 32 characters, one outside 32 bits.
     int read_int();
-    // The low 8 bits of read_int().
-    std::uint8_t read_byte() { return static_cast<std::uint8_t>(read_int() & 0xFF); }
+    // read_int() for a byte field; a number outside 0..255 is a DataError rather than its low
+    // 8 bits, which would be a different value.
+    std::uint8_t read_byte();
 
     bool at_end() const { return pos_ >= bytes_.size(); }
     // 1-based number of the line the next value starts on.

@@ -43,24 +43,39 @@ TEST(DatReader, ANumberDirectlyFollowedByLettersIsAnErrorNamingFileAndLine) {
     EXPECT_EQ(error_of("1\r\n１２\r\n", 2).substr(0, 14), "t.dat: line 2:");
 }
 
-TEST(DatReader, TokensStopAt32CharactersAndOutOfRangeIsAnError) {
-    // 30 zeros then "12": exactly 32 characters.
+TEST(DatReader, ANumberIsReadExactlyOrNotAtAll) {
+    // 30 zeros then "12": exactly 32 characters, the longest token there is.
     std::string t32 = std::string(30, '0') + "12";
     EXPECT_EQ(reader(t32 + "\r\n").read_int(), 12);
-    // A 33rd character is not part of the token and is ignored with the rest of the line.
-    EXPECT_EQ(reader(t32 + "x\r\n").read_int(), 12);
-    EXPECT_EQ(reader(std::string(31, '0') + "12\r\n").read_int(), 1);
+    EXPECT_EQ(reader("-" + std::string(29, '0') + "12 rest\r\n").read_int(), -12);
+    // 33 characters: cutting them to 32 would read 0 (or 1), another number.
+    EXPECT_EQ(error_of(std::string(32, '0') + "7\r\n", 1),
+              "t.dat: line 1: a number longer than 32 characters");
+    EXPECT_EQ(error_of("5\r\n\r\n" + std::string(31, '0') + "12\r\n", 2),
+              "t.dat: line 3: a number longer than 32 characters");
+    EXPECT_EQ(error_of(t32 + "x\r\n", 1), "t.dat: line 1: \"" + t32 + "x\" is not a number");
     EXPECT_EQ(reader("2147483647\r\n").read_int(), 2147483647);
     EXPECT_EQ(reader("-2147483648\r\n").read_int(), INT32_MIN);
     EXPECT_EQ(error_of("2147483648\r\n", 1), "t.dat: line 1: number out of range");
+    EXPECT_EQ(error_of("-2147483649\r\n", 1), "t.dat: line 1: number out of range");
     EXPECT_EQ(error_of("99999999999999999999999\r\n", 1), "t.dat: line 1: number out of range");
 }
 
-TEST(DatReader, BytesKeepTheLow8Bits) {
-    DatReader r = reader("300\r\n-1\r\n256\r\n");
-    EXPECT_EQ(r.read_byte(), 44);
-    EXPECT_EQ(r.read_byte(), 255);
+TEST(DatReader, AByteFieldRefusesWhatDoesNotFitInsteadOfKeepingTheLow8Bits) {
+    DatReader r = reader("0\r\n255\r\n\r\n300\r\n");
     EXPECT_EQ(r.read_byte(), 0);
+    EXPECT_EQ(r.read_byte(), 255);
+    try {
+        r.read_byte();
+        FAIL() << "300 read as a byte";
+    } catch (const DataError& e) {
+        EXPECT_EQ(std::string(e.what()), "t.dat: line 4: 300 does not fit in a byte (0..255)");
+    }
+    DatReader neg = reader("-1\r\n");
+    EXPECT_THROW(neg.read_byte(), DataError);
+    // Past the end a byte reads 0 like any number.
+    DatReader end = reader("");
+    EXPECT_EQ(end.read_byte(), 0);
 }
 
 TEST(DatReader, StringsAreWholeLinesInAnyLineEndConvention) {

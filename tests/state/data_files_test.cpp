@@ -378,7 +378,7 @@ TEST_F(DataFiles, PeopleFilesStoreBytesAndStopAtAMalformedLine) {
     auto person = [&](const std::string& name, const std::string& job) {
         f += name + "\r\nprofile\r\n\r\nkao.bmp\r\n1\r\n" + job + "\r\n1\r\n\r\n";
     };
-    person("p0", "300");
+    person("p0", "254");
     person("p1", "2");
     person("p2", "3");
     person("p3", "x9");
@@ -395,7 +395,7 @@ TEST_F(DataFiles, PeopleFilesStoreBytesAndStopAtAMalformedLine) {
     } catch (const DataError& e) {
         EXPECT_EQ(e.line(), 30);
     }
-    EXPECT_EQ(gs_.people_enemies[0].job, 44);  // 300 keeps its low 8 bits
+    EXPECT_EQ(gs_.people_enemies[0].job, 254);
     EXPECT_EQ(gs_.people_enemies[2].name, "p2");
     EXPECT_EQ(gs_.people_enemies[3].name, "p3");
     EXPECT_EQ(gs_.people_enemies[3].sex, 1);
@@ -415,4 +415,14 @@ TEST_F(DataFiles, PeopleFilesStoreBytesAndStopAtAMalformedLine) {
     EXPECT_EQ(gs_.people_enemies[2].state, 0);
     EXPECT_EQ(gs_.people_script[0].code, 17);
     EXPECT_EQ(gs_.people_script[1], TScriptLine{});
+
+    // A class number that does not fit in its byte is refused, not read as 300 mod 256.
+    write_raw("people8.dat", "p\r\n\r\n\r\n\r\n0\r\n300\r\n");
+    try {
+        load_people(gs_, 8);
+        FAIL() << "no error";
+    } catch (const DataError& e) {
+        EXPECT_EQ(e.line(), 6);
+        EXPECT_EQ(e.reason(), "300 does not fit in a byte (0..255)");
+    }
 }

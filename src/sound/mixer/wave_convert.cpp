@@ -160,19 +160,21 @@ std::vector<std::uint8_t> convert_rate(const std::vector<std::uint8_t>& in, int 
     } else if (rate_in > rate_out) {
         std::uint64_t k = (static_cast<std::uint64_t>(rate_in) + rate_out / 2) / rate_out;
         if (k <= 1) return in;
-        std::size_t out_frames = frames / k;
-        if (out_frames == 0) return out;
-        out.resize(out_frames * channels);
-        for (std::size_t g = 0; g + 1 < out_frames; ++g) {
+        // Every full group of k frames becomes its average; frames left over (a whole wave
+        // shorter than k included) become one frame copying the first of them.
+        const std::size_t groups = frames / k;
+        const bool rest = frames % k != 0;
+        out.resize((groups + (rest ? 1 : 0)) * channels);
+        for (std::size_t g = 0; g < groups; ++g) {
             for (int c = 0; c < channels; ++c) {
                 int sum = 0;
                 for (std::uint64_t j = 0; j < k; ++j) sum += in[(g * k + j) * channels + c] - 128;
                 out[g * channels + c] = static_cast<std::uint8_t>(128 + sum / static_cast<int>(k));
             }
         }
-        std::size_t last = out_frames - 1;
-        for (int c = 0; c < channels; ++c) {
-            out[last * channels + c] = in[last * k * channels + c];
+        if (rest) {
+            for (int c = 0; c < channels; ++c)
+                out[groups * channels + c] = in[groups * k * channels + c];
         }
     } else {
         return in;

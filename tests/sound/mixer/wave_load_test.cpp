@@ -26,13 +26,42 @@ WaveFormat out_stereo22() {
     return WaveFormat{1, 2, 22050, 44100, 2, 8};
 }
 
-TEST(WaveConvert, RateDownAveragesGroupsAndCopiesTheLastFrame) {
-    // 22050 → 11025: k = 2; pairs averaged as 128 + Σ(b − 128) div 2, truncating toward 0.
-    Bytes in = {100, 103, 200, 201, 10, 11, 50, 60};
-    WaveFormat f{1, 1, 22050, 22050, 1, 8};
-    Bytes out = convert_wave(in, f, out_mono11());
-    // (−28 + −25) / 2 = −26; (72 + 73) / 2 = 72; (−118 + −117) / 2 = −117; last copies 50.
-    EXPECT_EQ(out, (Bytes{102, 200, 11, 50}));
+TEST(WaveConvert, RateDownAveragesFullGroupsAndCopiesTheFirstLeftoverFrame) {
+    // Each full group of k frames becomes 128 + Σ(b − 128) div k (truncating toward 0); frames
+    // left over become one frame copying the first of them; a wave shorter than k becomes one
+    // frame copying its first. Lengths 1, k − 1, k, k + 1 and 2k + 1 at each rate pair.
+    struct Case {
+        std::uint32_t rate_in;
+        WaveFormat out;
+        int channels;
+        Bytes in, expected;
+    };
+    const WaveFormat mono11 = out_mono11();
+    const WaveFormat stereo22 = out_stereo22();
+    const Case cases[] = {
+        // 22050 → 11025, k = 2 (k − 1 = 1 frame).
+        {22050, mono11, 1, {77}, {77}},
+        {22050, mono11, 1, {100, 103}, {102}},  // (−28 − 25) div 2 = −26
+        {22050, mono11, 1, {100, 103, 250}, {102, 250}},
+        {22050, mono11, 1, {100, 103, 200, 201, 9}, {102, 200, 9}},  // (72 + 73) div 2 = 72
+        // 44100 → 11025, k = 4.
+        {44100, mono11, 1, {5}, {5}},
+        {44100, mono11, 1, {30, 40, 50}, {30}},
+        {44100, mono11, 1, {0, 255, 1, 2}, {65}},  // −254 div 4 = −63
+        {44100, mono11, 1, {0, 255, 1, 2, 99}, {65, 99}},
+        {44100, mono11, 1, {0, 255, 1, 2, 200, 200, 200, 201, 7}, {65, 200, 7}},
+        // 44100 → 22050 in stereo, k = 2, each channel on its own.
+        {44100, stereo22, 2, {10, 250}, {10, 250}},
+        {44100, stereo22, 2, {10, 250, 13, 255}, {12, 252}},  // −233 div 2, 249 div 2
+        {44100, stereo22, 2, {10, 250, 13, 255, 7, 8}, {12, 252, 7, 8}},
+        {44100, stereo22, 2, {10, 250, 13, 255, 128, 0, 129, 1, 60, 61}, {12, 252, 128, 1, 60, 61}},
+    };
+    for (const Case& c : cases) {
+        const auto channels = static_cast<std::uint16_t>(c.channels);
+        WaveFormat in{1, channels, c.rate_in, c.rate_in * channels, channels, 8};
+        EXPECT_EQ(convert_wave(c.in, in, c.out), c.expected)
+            << c.rate_in << " Hz, " << c.in.size() / c.channels << " frames";
+    }
 }
 
 TEST(WaveConvert, RateCloseToTheOutputIsLeftAlone) {
@@ -61,10 +90,11 @@ TEST(WaveConvert, SixteenBitAndChannelSteps) {
     Bytes st = {255, 0, 200, 201, 3, 4};
     EXPECT_EQ(convert_wave(st, WaveFormat{1, 2, 11025, 22050, 2, 8}, out_mono11()),
               (Bytes{127, 200, 3}));
-    // 16-bit stereo at 22050 to mono 11025: every step in turn.
+    // 16-bit stereo at 22050 to mono 11025: every step in turn. The two frames become 0x90,
+    // 0xB0, 0xA0, 0xC0, then 0xA0, 0xB0, then their average 128 + (32 + 48) div 2.
     Bytes s16 = {0, 0x10, 0, 0x30, 0, 0x20, 0, 0x40};  // frames (0x10,0x30), (0x20,0x40)
     EXPECT_EQ(convert_wave(s16, WaveFormat{1, 2, 22050, 88200, 4, 16}, out_mono11()),
-              (Bytes{(0x90 + 0xB0) / 2}));
+              (Bytes{0xA8}));
     // Mono to stereo duplicates; 8 to 16 is sample × 256 − 32768.
     EXPECT_EQ(convert_wave(Bytes{7, 9}, WaveFormat{1, 1, 22050, 22050, 1, 8}, out_stereo22()),
               (Bytes{7, 7, 9, 9}));
@@ -82,9 +112,6 @@ TEST(WaveConvert, RefusesWhatItCannotConvert) {
     };
     EXPECT_EQ(message(Bytes(6, 0), WaveFormat{1, 1, 11025, 0, 3, 24}), "File format not supported");
     EXPECT_EQ(message(Bytes(6, 0), WaveFormat{1, 3, 11025, 0, 3, 8}), "File format not supported");
-    // One frame at 44100 Hz cannot become a whole frame at 11025 Hz.
-    EXPECT_EQ(message(Bytes(1, 9), WaveFormat{1, 1, 44100, 44100, 1, 8}),
-              "Failed to convert wave format");
     // A rate of 1 Hz would be blown up 11025 times; a large wave like that is refused.
     EXPECT_EQ(message(Bytes(8000, 9), WaveFormat{1, 1, 1, 1, 1, 8}),
               "Failed to convert wave format");
@@ -191,10 +218,11 @@ class WaveLoad : public ::testing::Test {
 };
 
 TEST_F(WaveLoad, FromFileResourceAndMemory) {
-    std::string path = write("some_long_effect_name.wav", wav(1, 22050, 8, Bytes{10, 20, 30, 40}));
+    std::string path =
+        write("some_long_effect_name.wav", wav(1, 22050, 8, Bytes{10, 20, 30, 40, 50}));
     TSoundWave* w = mixer_load_wave(session_, WaveSource{kWaveFromFile, path});
-    EXPECT_EQ(w->length, 2u);
-    EXPECT_EQ(w->data, (Bytes{15, 30}));  // the last frame copies one input frame
+    EXPECT_EQ(w->length, 3u);
+    EXPECT_EQ(w->data, (Bytes{15, 35, 50}));  // two pairs averaged, the frame left over copied
     EXPECT_EQ(w->format.samples_per_sec, 22050u);
     EXPECT_EQ(std::string(w->name), path.substr(0, 15));
 
