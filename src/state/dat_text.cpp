@@ -150,16 +150,13 @@ std::string read_file_bytes(const std::filesystem::path& path) {
     return ss.str();
 }
 
-void write_file_atomic(const std::filesystem::path& path, std::string_view bytes,
-                       const std::filesystem::path* backup) {
-    namespace fs = std::filesystem;
-    const std::string name = path.string();
-    fs::path tmp = path;
-    tmp += ".tmp";
-
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(errno));
+void write_synced_file(const std::filesystem::path& path, std::string_view bytes,
+                       const std::string& name) {
+    auto failed = [&](int err) {
+        return DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
+    };
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw failed(errno);
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -168,51 +165,45 @@ void write_file_atomic(const std::filesystem::path& path, std::string_view bytes
             if (errno == EINTR) continue;
             int err = errno;
             ::close(fd);
-            ::unlink(tmp.c_str());
-            throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
+            ::unlink(path.c_str());
+            throw failed(err);
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if (::fsync(fd) != 0) {
         int err = errno;
-        ::unlink(tmp.c_str());
-        throw DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
+        ::close(fd);
+        ::unlink(path.c_str());
+        throw failed(err);
     }
-
-    std::error_code ec;
-    if (backup && fs::exists(path, ec)) {
-        // A hard link keeps the old file under the backup name without a moment in which
-        // neither exists; fall back to a copy where links are not possible.
-        fs::path bak_tmp = *backup;
-        bak_tmp += ".tmp";
-        fs::remove(bak_tmp, ec);
-        ec.clear();
-        fs::create_hard_link(path, bak_tmp, ec);
-        if (ec) {
-            ec.clear();
-            fs::copy_file(path, bak_tmp, fs::copy_options::overwrite_existing, ec);
-        }
-        if (!ec) fs::rename(bak_tmp, *backup, ec);
-        if (ec) {
-            fs::remove(bak_tmp, ec);
-            ::unlink(tmp.c_str());
-            throw DataError(name, 0, "cannot keep the previous file as " + backup->string());
-        }
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(path.c_str());
+        throw failed(err);
     }
+}
 
+void sync_folder(const std::filesystem::path& folder) {
+    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+void write_file_atomic(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string name = path.string();
+    std::filesystem::path tmp = path;
+    tmp += ".tmp";
+    write_synced_file(tmp, bytes, name);
     if (::rename(tmp.c_str(), path.c_str()) != 0) {
         int err = errno;
         ::unlink(tmp.c_str());
         throw DataError(name, 0, std::string("cannot replace the file: ") + std::strerror(err));
     }
     // Make the rename itself durable.
-    int dfd = ::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
-                     O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    sync_folder(path.parent_path());
 }
 
 }  // namespace lum

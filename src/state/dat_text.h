@@ -80,11 +80,16 @@ class DatWriter {
 // Reads a whole file; a file that cannot be opened or read is a DataError.
 std::string read_file_bytes(const std::filesystem::path& path);
 
+// Writes `bytes` to `path` (created or truncated) and syncs it to the disk. A failure is a
+// DataError that calls the file `name` and removes what was written.
+void write_synced_file(const std::filesystem::path& path, std::string_view bytes,
+                       const std::string& name);
+// Makes the renames and removals in `folder` durable.
+void sync_folder(const std::filesystem::path& folder);
+
 // Replaces `path` so that it holds either its old bytes or the new ones, never a mixture:
-// writes a temporary file in the same folder, flushes and syncs it, then renames it over the
-// old one. When `backup` is given, the old file is first kept under that name.
+// writes a temporary file in the same folder, syncs it, then renames it over the old one.
 // A failure is a DataError and leaves the old file in place.
-void write_file_atomic(const std::filesystem::path& path, std::string_view bytes,
-                       const std::filesystem::path* backup = nullptr);
+void write_file_atomic(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace lum

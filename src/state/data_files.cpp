@@ -1,6 +1,10 @@
 #include "state/data_files.h"
 
 #include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "state/save_commit.h"
 
 namespace lum {
 
@@ -235,37 +239,67 @@ void copy_saved_groups(const GameState& from, GameState& to) {
 
 }  // namespace
 
+namespace {
+
+// One save pair read whole into a scratch state: its saved groups and its item table.
+struct PairRead {
+    std::unique_ptr<GameState> state = std::make_unique<GameState>();
+    std::string failed_file;  // "my.dat" or "item.dat" when a read failed
+    std::optional<DataError> error;
+};
+
+PairRead read_pair(const fs::path& my, const fs::path& item) {
+    PairRead p;
+    try {
+        DatReader r = DatReader::open(my);
+        read_save(r, *p.state);
+    } catch (const DataError& e) {
+        p.failed_file = "my.dat";
+        p.error = e;
+        return p;
+    }
+    try {
+        DatReader r = DatReader::open(item);
+        read_item(r, *p.state);
+    } catch (const DataError& e) {
+        p.failed_file = "item.dat";
+        p.error = e;
+    }
+    return p;
+}
+
+}  // namespace
+
 std::vector<std::string> load_game(GameState& gs) {
     std::vector<std::string> notices;
-    const fs::path my = gs.dat_path("my.dat");
-    const fs::path my_bak = with_suffix(my, ".bak");
-    const fs::path item = gs.dat_path("item.dat");
-    const fs::path item_bak = with_suffix(item, ".bak");
+    const fs::path dat = gs.dat_path("");
+    if (recover_save_pair(dat) == SaveRecovery::rolled_back)
+        notices.push_back(kInterruptedSaveNotice);
 
-    // A save is taken whole or not at all: a half-read my.dat would mix two games.
-    bool from_backup = false;
-    {
-        GameState tmp;
-        try {
-            DatReader r = DatReader::open(my);
-            read_save(r, tmp);
-        } catch (const DataError& e) {
-            std::error_code ec;
-            if (!fs::exists(my_bak, ec)) throw;
-            try {
-                DatReader r = DatReader::open(my_bak);
-                tmp = GameState{};
-                read_save(r, tmp);
-            } catch (const DataError&) {
-                throw e;
+    // The save is two files taken as one: when either file of the pair cannot be read, the
+    // backup pair kept by the last save is taken whole, never one file of each.
+    const fs::path my = dat / "my.dat";
+    const fs::path item = dat / "item.dat";
+    PairRead pair = read_pair(my, item);
+    if (pair.error) {
+        std::error_code ec;
+        const fs::path my_bak = with_suffix(my, ".bak");
+        const fs::path item_bak = with_suffix(item, ".bak");
+        if (fs::exists(my_bak, ec) && fs::exists(item_bak, ec)) {
+            PairRead backup = read_pair(my_bak, item_bak);
+            if (!backup.error) {
+                notices.push_back(
+                    (pair.failed_file == "my.dat" ? "セーブデータ" : "アイテムデータ") +
+                    std::string("を読めなかったため、前回のセーブデータを読み込みました。\r(") +
+                    pair.error->what() + ")");
+                pair = std::move(backup);
             }
-            from_backup = true;
-            notices.push_back(
-                "セーブデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
-                std::string(e.what()) + ")");
         }
-        copy_saved_groups(tmp, gs);
     }
+    // With no usable backup the load fails where the first read failed, as any load does:
+    // at my.dat before anything changes, at item.dat after the other tables.
+    if (pair.error && pair.failed_file == "my.dat") throw *pair.error;
+    copy_saved_groups(*pair.state, gs);
 
     auto read_table = [&](const char* file, void (*reader)(DatReader&, GameState&)) {
         DatReader r = DatReader::open(gs.dat_path(file));
@@ -277,59 +311,18 @@ std::vector<std::string> load_game(GameState& gs) {
     read_table("name.dat", read_name);
     read_table("place.dat", read_place);
     read_table("tikai.dat", read_tikai);
-
-    std::error_code ec;
-    if (from_backup && fs::exists(item_bak, ec)) {
-        DatReader r = DatReader::open(item_bak);
-        read_item(r, gs);
-    } else {
-        // A broken item.dat falls back to the backup kept by the last save; as with any
-        // failed read, the table keeps what was read before the fault.
-        try {
-            DatReader r = DatReader::open(item);
-            read_item(r, gs);
-        } catch (const DataError& e) {
-            if (!fs::exists(item_bak, ec)) throw;
-            try {
-                DatReader r = DatReader::open(item_bak);
-                read_item(r, gs);
-            } catch (const DataError&) {
-                throw e;
-            }
-            notices.push_back(
-                "アイテムデータを読めなかったため、前回のセーブデータを読み込みました。\r(" +
-                std::string(e.what()) + ")");
-        }
-    }
+    if (pair.error) read_table("item.dat", read_item);  // fails again, keeping what it read
+    gs.item_table = pair.state->item_table;
     return notices;
 }
 
 void save_game(const GameState& gs) {
-    const fs::path my = gs.dat_path("my.dat");
-    const fs::path my_bak = with_suffix(my, ".bak");
-    const fs::path item = gs.dat_path("item.dat");
-    const fs::path item_bak = with_suffix(item, ".bak");
-
     // Both files are built in memory first: a text CP932 cannot hold fails before any write.
-    DatWriter wm(my.string());
+    DatWriter wm(gs.dat_path("my.dat").string());
     write_save(wm, gs);
-    DatWriter wi(item.string());
+    DatWriter wi(gs.dat_path("item.dat").string());
     write_item(wi, gs);
-
-    std::error_code ec;
-    const bool had_save = fs::exists(my, ec);
-    write_file_atomic(my, wm.bytes(), &my_bak);
-    try {
-        write_file_atomic(item, wi.bytes(), &item_bak);
-    } catch (const DataError&) {
-        // Put my.dat back so the two files on disk stay one save.
-        if (had_save) {
-            fs::path restore = with_suffix(my, ".restore");
-            fs::copy_file(my_bak, restore, fs::copy_options::overwrite_existing, ec);
-            if (!ec) fs::rename(restore, my, ec);
-        }
-        throw;
-    }
+    commit_save_pair(gs.dat_path(""), wm.bytes(), wi.bytes());
 }
 
 std::vector<std::string> new_game(GameState& gs) {

@@ -14,15 +14,19 @@ namespace lum {
 
 // Reads my.dat, magic.dat, job.dat, aiko.dat, name.dat, place.dat, tikai.dat and item.dat, in
 // that order, straight into the state: when a file fails, the tables read before it keep their
-// new values and the later ones their old. When my.dat (or item.dat) cannot be read but the
-// backup kept by the last save can, the backup is used and a notice says so.
+// new values and the later ones their old. A save interrupted by a crash is first finished or
+// discarded (state/save_commit.h). When my.dat or item.dat cannot be read but the backup pair
+// kept by the last save can, that pair is used whole and a notice says so.
 // Returns the notices for the player.
 std::vector<std::string> load_game(GameState& gs);
 
-// Writes my.dat, then item.dat, each through a temporary file renamed over the old one; the
-// previous pair is kept as my.dat.bak and item.dat.bak. If my.dat cannot be written, item.dat
-// is not touched; if item.dat cannot be written, my.dat is put back, so the files on disk are
-// always one consistent save. Throws DataError on failure.
+// The notice of a load that found the last save interrupted before it counted.
+inline constexpr const char* kInterruptedSaveNotice =
+    "前回のセーブは途中で中断されたため、その前のセーブデータを読み込みました。";
+
+// Writes my.dat and item.dat as one unit: after a crash at any moment the folder holds the
+// previous pair or the new one, never one file of each; the previous pair is kept as
+// my.dat.bak and item.dat.bak. Throws DataError on failure.
 void save_game(const GameState& gs);
 
 // load_game, then the new-game values, with the random draws in their fixed order, then

@@ -1,6 +1,7 @@
 #include "state/data_files.h"
 
 #include "state/cp932.h"
+#include "state/save_commit.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -316,14 +317,15 @@ TEST_F(DataFiles, AFailedSaveLeavesTheOldSaveLoadable) {
 
     EXPECT_EQ(read_raw("my.dat"), old_my);
     EXPECT_EQ(read_raw("item.dat"), old_item);
-    EXPECT_FALSE(fs::exists(dir_ / "dat" / "my.dat.tmp"));
+    EXPECT_FALSE(fs::exists(dir_ / "dat" / "my.dat.new"));
+    EXPECT_FALSE(fs::exists(dir_ / "dat" / "item.dat.new"));
     GameState c;
     c.game_dir = dir_;
     EXPECT_TRUE(load_game(c).empty());
     EXPECT_EQ(c.money, -5);
 }
 
-TEST_F(DataFiles, WhenOnlyItemDatFailsMyDatIsPutBack) {
+TEST_F(DataFiles, AFailedWriteOfItemDatLeavesBothOldFiles) {
     save_game(master_);
     std::string old_my = read_raw("my.dat");
     std::string old_item = read_raw("item.dat");
@@ -349,6 +351,149 @@ TEST_F(DataFiles, ABrokenSaveFallsBackToThePreviousPair) {
     EXPECT_NE(notices[0].find("my.dat: line 3"), std::string::npos);
     EXPECT_EQ(c.money, -5);                      // the previous save
     EXPECT_EQ(c.item_table[300].name, "品300");  // with its own item.dat
+}
+
+TEST_F(DataFiles, ABrokenItemDatTakesTheWholeBackupPairNotTheBackupItemDatAlone) {
+    save_game(master_);  // save A
+    GameState b = master_;
+    b.money = 4242;
+    b.item_table[300].name = "新カード";
+    save_game(b);  // save B
+    write_raw("item.dat", "壊れた\r\n説明\r\n1x\r\n");
+    GameState c;
+    c.game_dir = dir_;
+    auto notices = load_game(c);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].rfind("アイテムデータを読めなかったため", 0), 0u) << notices[0];
+    EXPECT_NE(notices[0].find("item.dat: line 3"), std::string::npos);
+    EXPECT_EQ(c.money, -5);                      // A's my.dat, not B's
+    EXPECT_EQ(c.item_table[300].name, "品300");  // with A's item.dat
+}
+
+TEST_F(DataFiles, ABrokenPairWithoutABackupFailsWhereTheReadFailed) {
+    write_raw("item.dat", "名\r\n説明\r\n1x\r\n");
+    GameState g;
+    g.game_dir = dir_;
+    g.item_table[0].name = "old item";
+    g.item_table[1].name = "old item 1";
+    try {
+        load_game(g);
+        FAIL() << "no error";
+    } catch (const DataError& e) {
+        EXPECT_EQ(e.line(), 3);
+    }
+    EXPECT_EQ(g.player_name, "セーブ主");  // my.dat and the tables were read
+    EXPECT_EQ(g.oath_table[1], "誓い");
+    EXPECT_EQ(g.item_table[0].name, "名");  // item.dat up to its fault
+    EXPECT_EQ(g.item_table[1].name, "old item 1");
+}
+
+// A commit stopped at each of its moments, as a crash would stop it, then a start-up load.
+namespace {
+struct Stop {};
+}  // namespace
+
+TEST_F(DataFiles, ACommitInterruptedAtEachStepRecoversToOneWholePair) {
+    struct Case {
+        CommitStep step;
+        bool new_pair;  // which pair the load must find
+    };
+    for (Case c : {Case{CommitStep::staged, false}, Case{CommitStep::recorded, true},
+                   Case{CommitStep::backup_renamed, true}, Case{CommitStep::my_renamed, true},
+                   Case{CommitStep::item_renamed, true}}) {
+        SCOPED_TRACE(static_cast<int>(c.step));
+        GameState a = master_;
+        a.money = 1;
+        a.item_table[300].name = "札1";
+        save_game(a);
+        GameState b = master_;
+        b.money = 2;
+        b.item_table[300].name = "札2";
+        DatWriter wm("my.dat"), wi("item.dat");
+        write_save(wm, b);
+        write_item(wi, b);
+        EXPECT_THROW(commit_save_pair(dir_ / "dat", wm.bytes(), wi.bytes(),
+                                      [&](CommitStep s) {
+                                          if (s == c.step) throw Stop{};
+                                      }),
+                     Stop);
+        if (c.step == CommitStep::my_renamed) {
+            // The crash left my.dat of B beside item.dat of A: only the marker tells.
+            EXPECT_EQ(read_raw("my.dat"), wm.bytes());
+            EXPECT_NE(read_raw("item.dat"), wi.bytes());
+            EXPECT_TRUE(fs::exists(dir_ / "dat" / "save.commit"));
+        }
+
+        GameState g;
+        g.game_dir = dir_;
+        auto notices = load_game(g);
+        EXPECT_EQ(g.money, c.new_pair ? 2 : 1);
+        EXPECT_EQ(g.item_table[300].name, c.new_pair ? "札2" : "札1");
+        EXPECT_EQ(notices, c.new_pair ? std::vector<std::string>{}
+                                      : std::vector<std::string>{kInterruptedSaveNotice});
+        for (const char* f : {"save.commit", "my.dat.new", "item.dat.new", "my.dat.bak.new",
+                              "item.dat.bak.new", "save.commit.new"})
+            EXPECT_FALSE(fs::exists(dir_ / "dat" / f)) << f;
+        if (c.new_pair) {
+            // The backup pair is A, whole.
+            GameState k;
+            DatReader rm = DatReader::open(dir_ / "dat" / "my.dat.bak");
+            read_save(rm, k);
+            DatReader ri = DatReader::open(dir_ / "dat" / "item.dat.bak");
+            read_item(ri, k);
+            EXPECT_EQ(k.money, 1);
+            EXPECT_EQ(k.item_table[300].name, "札1");
+        }
+    }
+}
+
+TEST_F(DataFiles, AMarkerHalfWrittenIsNoCommitAndStaleFilesGo) {
+    save_game(master_);
+    const std::string my = read_raw("my.dat"), item = read_raw("item.dat");
+    // Killed while the marker was being written: staged files and save.commit.new only.
+    write_bytes("my.dat.new", "新\r\n");
+    write_bytes("item.dat.new", "");
+    write_bytes("save.commit.new", "lumi");
+    // Leftovers of the single-file saves of earlier versions.
+    write_bytes("my.dat.tmp", "x");
+    write_bytes("item.dat.bak.tmp", "x");
+    write_bytes("my.dat.restore", "x");
+    EXPECT_EQ(recover_save_pair(dir_ / "dat"), SaveRecovery::rolled_back);
+    EXPECT_EQ(read_raw("my.dat"), my);
+    EXPECT_EQ(read_raw("item.dat"), item);
+    for (const char* f : {"my.dat.new", "item.dat.new", "save.commit.new", "my.dat.tmp",
+                          "item.dat.bak.tmp", "my.dat.restore"})
+        EXPECT_FALSE(fs::exists(dir_ / "dat" / f)) << f;
+    EXPECT_EQ(recover_save_pair(dir_ / "dat"), SaveRecovery::clean);
+}
+
+TEST_F(DataFiles, AMarkerFoundAfterSomeRenamesFinishesTheRest) {
+    // Killed between the two backup renames of a recorded commit: my.dat.bak is already the
+    // previous save, item.dat.bak still the one before it.
+    write_bytes("my.dat.bak", "P\r\n");
+    write_bytes("item.dat.bak", "PP\r\n");
+    write_bytes("item.dat.bak.new", "P-items\r\n");
+    write_bytes("my.dat.new", "N\r\n");
+    write_bytes("item.dat.new", "N-items\r\n");
+    write_bytes("save.commit", "");
+    EXPECT_EQ(recover_save_pair(dir_ / "dat"), SaveRecovery::rolled_forward);
+    EXPECT_EQ(read_raw("my.dat.bak"), "P\r\n");
+    EXPECT_EQ(read_raw("item.dat.bak"), "P-items\r\n");
+    EXPECT_EQ(read_raw("my.dat"), "N\r\n");
+    EXPECT_EQ(read_raw("item.dat"), "N-items\r\n");
+    EXPECT_FALSE(fs::exists(dir_ / "dat" / "save.commit"));
+}
+
+TEST_F(DataFiles, TheFirstSaveKeepsNoHalfBackup) {
+    // Only my.dat exists (a folder that never held a whole pair): no backup pair is made.
+    fs::remove(dir_ / "dat" / "item.dat");
+    save_game(master_);
+    EXPECT_FALSE(fs::exists(dir_ / "dat" / "my.dat.bak"));
+    EXPECT_FALSE(fs::exists(dir_ / "dat" / "item.dat.bak"));
+    GameState g;
+    g.game_dir = dir_;
+    EXPECT_TRUE(load_game(g).empty());
+    EXPECT_EQ(g.item_table, master_.item_table);
 }
 
 TEST_F(DataFiles, StageFilesAreNamedByStageNumber) {

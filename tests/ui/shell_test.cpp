@@ -190,8 +190,9 @@ class ShellTest : public QObject {
         Harness h(dir);
         QVERIFY(h.app->start());
         h.title().Button2->click();
-        // A folder where the temporary file would go makes the write fail.
-        fs::create_directory(dir / "dat" / "my.dat.tmp");
+        // A folder (not empty, so it is not cleared away) where the new my.dat would be
+        // written makes the save fail.
+        fs::create_directories(dir / "dat" / "my.dat.new" / "blocker");
         h.dialogs->answers = {false};
         QVERIFY(!h.app->window().close());
         QVERIFY(h.dialogs->log.back().rfind("ask:セーブできませんでした。", 0) == 0);
