@@ -1,5 +1,5 @@
 # Two commands: `make run` plays, `make test` checks. Both install what is missing first.
-.PHONY: run test build deps configure bench format clean fuzz
+.PHONY: run test build deps configure bench format clean fuzz sanitize soak
 
 deps:
 	@scripts/install-deps
@@ -15,6 +15,13 @@ run: build
 
 test: build
 	ctest --preset default
+
+# The whole suite again in a separate build with AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer; any report ends the test that caused it with a failure.
+sanitize: deps
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug
+	ctest --preset debug
 
 bench: build
 	@bench/run-all

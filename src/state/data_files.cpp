@@ -244,26 +244,23 @@ namespace {
 // One save pair read whole into a scratch state: its saved groups and its item table.
 struct PairRead {
     std::unique_ptr<GameState> state = std::make_unique<GameState>();
-    std::string failed_file;  // "my.dat" or "item.dat" when a read failed
+    bool item_failed = false;  // the fault is in item.dat (else in my.dat)
     std::optional<DataError> error;
 };
 
 PairRead read_pair(const fs::path& my, const fs::path& item) {
     PairRead p;
-    try {
-        DatReader r = DatReader::open(my);
-        read_save(r, *p.state);
-    } catch (const DataError& e) {
-        p.failed_file = "my.dat";
-        p.error = e;
-        return p;
-    }
-    try {
-        DatReader r = DatReader::open(item);
-        read_item(r, *p.state);
-    } catch (const DataError& e) {
-        p.failed_file = "item.dat";
-        p.error = e;
+    const std::pair<const fs::path*, void (*)(DatReader&, GameState&)> files[] = {
+        {&my, read_save}, {&item, read_item}};
+    for (const auto& [path, reader] : files) {
+        try {
+            DatReader r = DatReader::open(*path);
+            reader(r, *p.state);
+        } catch (const DataError& e) {
+            p.item_failed = path == &item;
+            p.error = e;
+            break;
+        }
     }
     return p;
 }
@@ -289,7 +286,7 @@ std::vector<std::string> load_game(GameState& gs) {
             PairRead backup = read_pair(my_bak, item_bak);
             if (!backup.error) {
                 notices.push_back(
-                    (pair.failed_file == "my.dat" ? "セーブデータ" : "アイテムデータ") +
+                    (pair.item_failed ? "アイテムデータ" : "セーブデータ") +
                     std::string("を読めなかったため、前回のセーブデータを読み込みました。\r(") +
                     pair.error->what() + ")");
                 pair = std::move(backup);
@@ -298,7 +295,7 @@ std::vector<std::string> load_game(GameState& gs) {
     }
     // With no usable backup the load fails where the first read failed, as any load does:
     // at my.dat before anything changes, at item.dat after the other tables.
-    if (pair.error && pair.failed_file == "my.dat") throw *pair.error;
+    if (pair.error && !pair.item_failed) throw *pair.error;
     copy_saved_groups(*pair.state, gs);
 
     auto read_table = [&](const char* file, void (*reader)(DatReader&, GameState&)) {
