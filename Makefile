@@ -16,6 +16,11 @@ run: build
 test: build
 	ctest --preset default
 
+# The save killed 1000 times in the middle of saving (SEED=n picks other moments).
+SEED ?= 1
+soak: build
+	build/tests/save_kill --kills 1000 --seed $(SEED) --game build/game
+
 # The whole suite again in a separate build with AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer; any report ends the test that caused it with a failure.
 sanitize: deps
