@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "state/save_commit.h"
+#include "state/save_values.h"
 
 namespace lum {
 
@@ -244,12 +245,14 @@ namespace {
 // One save pair read whole into a scratch state: its saved groups and its item table.
 struct PairRead {
     std::unique_ptr<GameState> state = std::make_unique<GameState>();
+    fs::path my_file;
     bool item_failed = false;  // the fault is in item.dat (else in my.dat)
     std::optional<DataError> error;
 };
 
 PairRead read_pair(const fs::path& my, const fs::path& item) {
     PairRead p;
+    p.my_file = my;
     const std::pair<const fs::path*, void (*)(DatReader&, GameState&)> files[] = {
         {&my, read_save}, {&item, read_item}};
     for (const auto& [path, reader] : files) {
@@ -263,6 +266,16 @@ PairRead read_pair(const fs::path& my, const fs::path& item) {
         }
     }
     return p;
+}
+
+// One notice for all the values brought into range, the first few of them named.
+std::string repair_notice(const std::vector<std::string>& warnings) {
+    constexpr size_t kShown = 8;
+    std::string text = "セーブデータの使えない値を直しました。";
+    for (size_t i = 0; i < warnings.size() && i < kShown; ++i) text += "\r" + warnings[i];
+    if (warnings.size() > kShown)
+        text += "\r(ほかに " + std::to_string(warnings.size() - kShown) + " 件)";
+    return text;
 }
 
 }  // namespace
@@ -297,6 +310,8 @@ std::vector<std::string> load_game(GameState& gs) {
     // at my.dat before anything changes, at item.dat after the other tables.
     if (pair.error && !pair.item_failed) throw *pair.error;
     copy_saved_groups(*pair.state, gs);
+    if (auto w = repair_save_values(gs, pair.my_file.filename().string()); !w.empty())
+        notices.push_back(repair_notice(w));
 
     auto read_table = [&](const char* file, void (*reader)(DatReader&, GameState&)) {
         DatReader r = DatReader::open(gs.dat_path(file));

@@ -64,11 +64,12 @@ class DataFiles : public ::testing::Test {
             c.profile = i % 2 ? "" : "プロフィール";
             c.aiko_name = "ﾎﾜｲﾄﾎｰﾙ";
             c.state = i % 5;
-            c.job = 200 + i;
+            c.job = 20 + i;
             c.x = i % 7;
             c.y = i % 5;
             c.level = i;
-            c.hp = -i;
+            c.max_hp = 100 + i;
+            c.hp = i;
             c.speed = 1000 * i;
             c.oath_count = 99;
             c.sex = 3;
@@ -157,7 +158,7 @@ TEST_F(DataFiles, TheSaveHasItsExactLayout) {
     EXPECT_EQ(lines[8 + 512], "-2");
     EXPECT_EQ(lines[521 + 255], "1");
     EXPECT_EQ(lines[777 + 50], "1");
-    EXPECT_EQ(lines[828 + 28 * 2 + 4], "202");  // job of character 2, written as a byte
+    EXPECT_EQ(lines[828 + 28 * 2 + 4], "22");  // job of character 2, written as a byte
 }
 
 TEST_F(DataFiles, SaveThenLoadGivesBackCharacters0To27AndLeaves28To30Empty) {
@@ -172,7 +173,7 @@ TEST_F(DataFiles, SaveThenLoadGivesBackCharacters0To27AndLeaves28To30Empty) {
     for (int i = kSavedCharas; i < kCharaCount; ++i) EXPECT_EQ(b.chara[i], TChara{}) << i;
     EXPECT_EQ(b.player_name, "セーブ主");
     EXPECT_EQ(b.money, -5);
-    EXPECT_EQ(b.chara[3].hp, -3);
+    EXPECT_EQ(b.chara[3].hp, 3);
     EXPECT_EQ(b.item_owned, a.item_owned);
     EXPECT_EQ(b.place_flags, a.place_flags);
     EXPECT_EQ(b.skill_flags, a.skill_flags);
