@@ -2,10 +2,11 @@
 # Plays the real game into a real sound server: a private PulseAudio with a null sink, whose
 # monitor is recorded. The title music (FluidSynth) must be heard, and with the music off, the
 # ok sound (SDL and the mixer) of the title box's 「コンティニュー」 button.
-# Usage: title_sound.sh GAME_DIR ARTIFACT_DIR
+# Usage: title_sound.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2
+export LUM_WM_CLOSE=$3 LUM_E2E_LIB="$(cd "$(dirname "$0")" && pwd)/lib"
 mkdir -p "$artifacts"
 for tool in pulseaudio parecord pactl xdotool sox; do
   command -v $tool >/dev/null || { echo "missing $tool (scripts/install-deps installs it)"; exit 1; }
@@ -17,7 +18,7 @@ mkdir -p "$XDG_RUNTIME_DIR" "$HOME"; chmod 700 "$XDG_RUNTIME_DIR"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$work/pulse.log" \
   --load="module-null-sink sink_name=lum_sink" --load="module-native-protocol-unix" &
 pa=$!
-trap 'kill $pa 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $pa 2>/dev/null || true; wait $pa 2>/dev/null || true; rm -rf "$work" || true' EXIT
 for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink lum_sink
 cp -r "$game_dir"/. "$work/game/" 2>/dev/null || { mkdir -p "$work/game"; cp -r "$game_dir"/. "$work/game/"; }
@@ -26,6 +27,7 @@ cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 # run.sh GAME_FOLDER OUT.wav CLICK(0/1) [env...]
 set -euo pipefail
+source "$LUM_E2E_LIB/close_game.sh"
 cd "$1"; out=$2; click=$3; shift 3
 parecord --device=lum_sink.monitor --file-format=wav "$out" &
 rec=$!
@@ -43,14 +45,22 @@ if [ "$click" = 1 ]; then
   xdotool mousemove --window "$win" 362 268 click 1   # 「コンティニュー」
   sleep 2
 fi
-kill $pid; wait $pid 2>/dev/null || true
+closed=0
+close_game $pid "$win" game.log || closed=$?
 sleep 0.5; kill -INT $rec; wait $rec 2>/dev/null || true
 grep -v '^ALSA' game.log || true
+exit $closed
 INNER
 chmod +x "$work/run.sh"
 
 xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/title_music.wav" 0 X=1
 xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/ok_sound.wav" 1 LUM_NO_MUSIC=1
+# Closing a continued game saved it, through the whole commit.
+[ -e "$work/game/dat/my.dat.bak" ] && [ -e "$work/game/dat/item.dat.bak" ] || {
+  echo "closing the continued game did not save"; exit 1; }
+for f in save.commit my.dat.new item.dat.new; do
+  [ ! -e "$work/game/dat/$f" ] || { echo "the save left $f behind"; exit 1; }
+done
 # The control: the same without the click stays silent, so the sound above is the button's.
 xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$work/silence.wav" 0 LUM_NO_MUSIC=1
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Starts the real game in Xvfb, waits for the title window, saves a screenshot and checks
 # that the window carries its caption and that the title text was drawn.
-# Usage: title_window.sh GAME_DIR ARTIFACT_DIR
+# Usage: title_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2
+export LUM_WM_CLOSE=$3 LUM_E2E_LIB="$(cd "$(dirname "$0")" && pwd)/lib"
 mkdir -p "$artifacts"
 
 # Play from a copy so the test never touches the save in the game folder.
@@ -15,6 +16,7 @@ cp -r "$game_dir"/. "$work"/
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
+source "$LUM_E2E_LIB/close_game.sh"
 cd "$1"
 SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
 pid=$!
@@ -29,13 +31,8 @@ done
 sleep 1.0   # let it paint
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/title_window.png"
-# The game must end when asked to; a game that ignores SIGTERM fails the test.
-kill $pid
-for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then
-  kill -9 $pid; echo "the game ignored SIGTERM"; exit 1
-fi
-wait $pid 2>/dev/null || true
+# Closed like a window manager closes it: the game must end by itself, cleanly.
+close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
