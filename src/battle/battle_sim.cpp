@@ -124,9 +124,11 @@ bool try_family(BattleContext& ctx, int family, bool special) {
     return false;
 }
 
+}  // namespace
+
 // The stand-in player: strike what is in front, cast at range, else walk to the square right
 // of the nearest enemy (the party faces left).
-void party_command(BattleContext& ctx) {
+void stand_in_command(BattleContext& ctx) {
     GameState& gs = ctx.gs;
     TChara& a = ctx.actor();
     const int x = a.x, y = a.y;
@@ -158,6 +160,25 @@ void party_command(BattleContext& ctx) {
     cancel_movement(ctx);
     wait_command(ctx);
 }
+
+void step_battle(BattleContext& ctx, const std::function<void(BattleContext&)>& command) {
+    GameState& gs = ctx.gs;
+    // The redraw and status timers run between the turn timers' ticks.
+    if (gs.player_phase != 2 && gs.player_phase != 3 && gs.enemy_phase != 2) draw_units(ctx);
+    gs.sel_unit = gs.cur_unit;
+    clamp_values(gs);
+    if (gs.cur_unit < 6) {
+        if (gs.player_phase == 0 && ctx.w.menu0) {
+            command(ctx);
+            if (gs.player_phase == 0 && ctx.w.battle_shown) wait_command(ctx);  // a refusal
+        }
+        party_half_tick(ctx);
+    } else {
+        enemy_half_tick(ctx);
+    }
+}
+
+namespace {
 
 enum class End { won, lost, timeout };
 
@@ -196,27 +217,18 @@ End play_one(BattleContext& ctx, Totals& t) {
             }
             return won ? End::won : End::lost;
         }
-        // The redraw and status timers run between the turn timers' ticks.
-        if (gs.player_phase != 2 && gs.player_phase != 3 && gs.enemy_phase != 2) draw_units(ctx);
-        gs.sel_unit = gs.cur_unit;
-        clamp_values(gs);
-
-        if (gs.cur_unit < 6) {
-            if (gs.player_phase == 0 && ctx.w.menu0) {
-                const Hp before = snapshot(gs);
-                party_command(ctx);
-                if (gs.player_phase == 0) wait_command(ctx);  // a refusal: wait instead
-                account(gs, before, t);
-                ++t.party_actions;
-            }
-            party_half_tick(ctx);
-        } else {
-            const bool acting = gs.enemy_phase == 1;
-            const Hp before = snapshot(gs);
-            enemy_half_tick(ctx);
+        const bool enemy_acting = gs.cur_unit >= 6 && gs.enemy_phase == 1;
+        const Hp before = snapshot(gs);
+        step_battle(ctx, [&](BattleContext& c) {
+            const Hp before_command = snapshot(gs);
+            stand_in_command(c);
+            account(gs, before_command, t);
+            ++t.party_actions;
+        });
+        if (before_unit >= 6) {
             // The enemy half is over when the turn goes back to the party.
             if (before_unit >= 10 && gs.cur_unit < 10 && ++cycles > kMaxCycles) break;
-            if (acting) {
+            if (enemy_acting) {
                 account(gs, before, t);
                 ++t.enemy_actions;
             }

@@ -4,9 +4,22 @@
 // with a simple party policy standing in for the player.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "battle/battle_context.h"
+
 namespace lum::sim {
+
+// One step of a running battle in the order the screen's timers take it: the board redraw
+// and the status clamp, then the party half or the enemy half of the clock. When a party turn
+// waits for its command, `command` gives it; a command that leaves the turn open (a refusal)
+// is followed by wait.
+void step_battle(BattleContext& ctx, const std::function<void(BattleContext&)>& command);
+
+// The stand-in player: strikes what is in front, casts at range, else walks toward the
+// nearest enemy.
+void stand_in_command(BattleContext& ctx);
 
 struct Totals {
     long long battles = 0;
