@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
         }
         for (const auto& f : files) {
             std::ifstream in(f, std::ios::binary);
-            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            corpus.emplace_back(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
         }
     }
     corpus.emplace_back();
