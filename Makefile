@@ -35,15 +35,24 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-debug
+	rm -rf build build-debug build-fuzz
 
-# The real fuzzers (clang + libFuzzer), 60 seconds each, seeded from the game's own files.
+# The real fuzzers (clang + libFuzzer), FUZZ_SECONDS each (FUZZ_TARGETS="story save" picks
+# some), seeded from the game's own files and the seeds kept in tests/fuzz/corpus/. Inputs that
+# reach new code are merged, minimised, into tests/fuzz/corpus/NAME for the replay tests.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= dat_files wave settings sources story battle save
 fuzz: build
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUM_FUZZ=ON -DLUM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build build-fuzz --target $$(cmake --build build-fuzz --target help | sed -n 's/^\(fuzz_[a-z_]*\):.*/\1/p') -j2
-	@for f in build-fuzz/tests/fuzz/fuzz_*[a-z]; do \
-	  [ -x "$$f" ] || continue; echo "== $$f"; c=build-fuzz/corpus/$$(basename $$f); mkdir -p $$c; \
+	@cmake --build build-fuzz --target $(addprefix fuzz_,$(FUZZ_TARGETS)) -j2
+	@mkdir -p build-fuzz/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+	  f=build-fuzz/tests/fuzz/fuzz_$$t; c=build-fuzz/corpus/fuzz_$$t; keep=tests/fuzz/corpus/$$t; \
+	  echo "== fuzz_$$t, $(FUZZ_SECONDS) s"; mkdir -p $$c $$keep; \
 	  while read -r s; do [ -e "$$s" ] && cp -r "$$s"/. $$c/ 2>/dev/null || cp "$$s" $$c/ 2>/dev/null || true; done < $$f.seeds; \
-	  $$f $$c -max_total_time=60 -rss_limit_mb=4096 > $$c.log 2>&1; rc=$$?; tail -3 $$c.log; \
-	  [ $$rc -eq 0 ] || { echo "$$f failed: see $$c.log"; exit 1; }; \
+	  $$f $$c -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/artifacts/$$t- > $$c.log 2>&1; rc=$$?; \
+	  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss' $$c.log; \
+	  [ $$rc -eq 0 ] || { tail -40 $$c.log; echo "fuzz_$$t failed: see $$c.log"; exit 1; }; \
+	  $$f -merge=1 $$keep $$c > $$c.merge.log 2>&1 || { echo "merge failed: $$c.merge.log"; exit 1; }; \
 	done
