@@ -9,6 +9,11 @@ namespace {
 bool can_act(const TChara& c) {
     return c.state != kStateEmpty && c.state != kStateDown && c.state != kStatePetrified;
 }
+bool party_can_act(const GameState& gs) {
+    for (int i = kFirstParty; i <= kLastParty; ++i)
+        if (can_act(gs.chara[i])) return true;
+    return false;
+}
 }  // namespace
 
 void open_next_party_turn(BattleContext& ctx) {
@@ -109,6 +114,10 @@ int enemy_half_tick(BattleContext& ctx) {
             } else {
                 gs.cur_unit = 0;
                 gs.enemy_phase = 0;
+                // With nobody of the party able to act (all down from the start, their
+                // lifespans spent) no action would ever run the end check, and enemies that
+                // find no target only move: the round's end runs it instead of looping forever.
+                if (!party_can_act(gs) && check_battle_end(ctx) != BattleOutcome::ongoing) break;
                 open_next_party_turn(ctx);
             }
             break;

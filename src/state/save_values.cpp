@@ -51,7 +51,7 @@ std::vector<std::string> repair_save_values(GameState& gs, const std::string& fi
         r.range(c.mp, 0, c.max_mp, at + "mp");
         for (int k = 0; k < kAttrCount; ++k)
             r.range(c.attr(k), 0, kMaxAttribute, at + kAttrNames[k]);
-        r.range(c.lifespan, 0, kMaxLifespan, at + "lifespan");
+        r.range(c.lifespan, -kMaxLifespan, kMaxLifespan, at + "lifespan");
         r.range(c.sex, 0, kMaxSex, at + "sex");
         r.range(c.exp, 0, kMaxExp, at + "exp");
         r.range(c.aiko_power, 0, kMaxPoints, at + "aiko_power");

@@ -17,9 +17,9 @@ namespace lum {
 inline constexpr int kMaxLevel = 9999;     // 0 is a level: a reserve member may join at 0
 inline constexpr int kMaxPoints = 999999;  // max HP / MP, the 哀古's value
 inline constexpr int kMaxAttribute = 99999;
-inline constexpr int kMaxLifespan = 9999;
-inline constexpr int kMaxExp = 99;
-inline constexpr int kMaxOathCount = 100;  // the battle clamp keeps 100 and brings more to 99
+inline constexpr int kMaxLifespan = 9999;   // and down to -9999: defeats take it below 0
+inline constexpr int kMaxExp = kMaxPoints;  // 100 and more wait for the next fall to level up
+inline constexpr int kMaxOathCount = 100;   // the battle clamp keeps 100 and brings more to 99
 inline constexpr int kMaxSex = 3;
 inline constexpr int kLastState = kStatePetrified;
 

@@ -255,5 +255,28 @@ TEST(TurnOrder, WaitBonusNeverRaisesMpAboveMax) {
     EXPECT_EQ(enemy_half_tick(r.ctx), 468);
 }
 
+// A party whose lifespans are spent starts the battle down: nobody of it ever acts, so no
+// action runs the end check. The end of the first enemy round runs it: a defeat, not a battle
+// in which the enemies wander forever.
+TEST(BattleEnd, APartyDownFromTheStartLosesAtTheEndOfTheFirstRound) {
+    Rig r;
+    r.gs.money = 100;
+    r.put(1, 5, 0).lifespan = 0;
+    r.put(2, 5, 1).lifespan = 0;
+    r.gs.chara[1].state = r.gs.chara[2].state = kStateDown;
+    r.put(11, 0, 0);
+    r.gs.cur_unit = 10;
+    r.gs.enemy_phase = 0;
+    int ticks = 0;
+    while (r.ctx.w.battle_shown && ticks < 50) {
+        enemy_half_tick(r.ctx);
+        ++ticks;
+    }
+    EXPECT_FALSE(r.ctx.w.battle_shown);
+    EXPECT_LE(ticks, 4);  // announce, act, (result), round end
+    EXPECT_EQ(r.gs.money, 50);
+    EXPECT_EQ(r.screens.log.back(), "show:travel");
+}
+
 }  // namespace
 }  // namespace lum::test

@@ -26,9 +26,9 @@ TEST(SaveValues, EachValueOutOfRangeGoesToTheNearestEndWithOneWarning) {
     c.mp = 7;
     c.speed = -3;
     c.dark = 100000;
-    c.lifespan = 10000;
+    c.lifespan = -10000;
     c.sex = 255;
-    c.exp = 100;
+    c.exp = -1;
     c.aiko_power = -1;
     c.oath = 256;
     c.oath_count = 101;
@@ -46,9 +46,9 @@ TEST(SaveValues, EachValueOutOfRangeGoesToTheNearestEndWithOneWarning) {
         "my.dat: chara[3].mp 7 is outside 0..0; 0 is used",
         "my.dat: chara[3].dark 100000 is outside 0..99999; 99999 is used",
         "my.dat: chara[3].speed -3 is outside 0..99999; 0 is used",
-        "my.dat: chara[3].lifespan 10000 is outside 0..9999; 9999 is used",
+        "my.dat: chara[3].lifespan -10000 is outside -9999..9999; -9999 is used",
         "my.dat: chara[3].sex 255 is outside 0..3; 3 is used",
-        "my.dat: chara[3].exp 100 is outside 0..99; 99 is used",
+        "my.dat: chara[3].exp -1 is outside 0..999999; 0 is used",
         "my.dat: chara[3].aiko_power -1 is outside 0..999999; 0 is used",
         "my.dat: chara[3].oath 256 is outside 0..255; 255 is used",
         "my.dat: chara[3].oath_count 101 is outside 0..100; 100 is used",
@@ -78,6 +78,8 @@ TEST(SaveValues, UsableValuesStayAsTheyAre) {
     c.hp = 99999;
     c.oath = 255;  // an empty oath entry reads as 不明
     c.oath_count = 100;
+    c.lifespan = -2;  // after a defeat
+    c.exp = 103;      // waits for the next fall to level up
     const GameState before = gs;
     EXPECT_TRUE(repair_save_values(gs, "my.dat").empty());
     EXPECT_EQ(gs.chara, before.chara);
