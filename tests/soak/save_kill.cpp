@@ -29,7 +29,7 @@ namespace {
 void mark(GameState& gs, int k) {
     gs.money = k;
     gs.ark = k;
-    gs.chara[27].hp = k;
+    gs.chara[27].max_hp = gs.chara[27].hp = k;
     gs.item_table[300].name = "札" + std::to_string(k);
     gs.item_table[300].value = k;
     gs.item_table[512].value = k;

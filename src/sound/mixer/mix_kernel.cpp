@@ -17,6 +17,8 @@ namespace lum::mix {
 #endif
 LUM_NO_VECTORIZE void mix_sources_scalar(std::uint8_t* out, const std::uint8_t* const* sources,
                                          int count, std::size_t n) {
+    // An empty span may come with null pointers, which memset and memcpy must not be given.
+    if (n == 0) return;
     if (count <= 0) {
         std::memset(out, 128, n);
         return;
