@@ -6,6 +6,7 @@
 
 #include "battle/battle_screen.h"
 #include "battle/result_dialog.h"
+#include "battle/setup.h"
 #include "shell/main_window.h"
 #include "shell/qt_dialogs.h"
 #include "shell/router.h"
@@ -35,7 +36,9 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
     battle_ = new BattleScreen(*shell_);
     router_->add(ScreenId::battle, battle_);
     router_->add_lazy(ScreenId::result, [] { return new ResultDialog(); });
-    router_->add_lazy(ScreenId::travel, [] { return new TravelScreen(); });
+    router_->add_lazy(ScreenId::travel, [this] {
+        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+    });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
@@ -52,6 +55,23 @@ App::~App() {
     sound_.reset();
 }
 
+// The battles the travel places start. Until the battle screen drives them, the rules set the
+// battle up and the (empty) battle page shows.
+BattleStarts App::battle_starts() {
+    auto ctx = [this]() -> BattleContext& {
+        if (!battle_ctx_)
+            battle_ctx_ = std::make_unique<BattleContext>(
+                BattleContext{gs_, *dialogs_, proxy_, pacing_, *router_, {}});
+        return *battle_ctx_;
+    };
+    return {[ctx] { start_story_battle(ctx()); }, [ctx] { start_region_battle(ctx()); },
+            [ctx] { start_random_battle(ctx()); }};
+}
+
+TravelScreen& App::travel_screen() {
+    return static_cast<TravelScreen&>(*router_->page(ScreenId::travel));
+}
+
 StoryScreen& App::story_screen() {
     return static_cast<StoryScreen&>(*router_->page(ScreenId::story));
 }
@@ -65,7 +85,11 @@ void App::start_sound() {
     so.state = &gs_;
     so.wake = [this] {
         QMetaObject::invokeMethod(
-            this, [this] { if (front_) front_->pump(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (front_) front_->pump();
+            },
+            Qt::QueuedConnection);
     };
     auto front = std::make_unique<SoundFront>(std::move(so));
     front_ = front.get();

@@ -3,9 +3,11 @@
 #include <QObject>
 #include <memory>
 
+#include "battle/battle_context.h"
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "travel/travel_model.h"
 
 namespace lum {
 
@@ -22,7 +24,7 @@ class SoundFront;
 // the router through which every switch goes, and the sound front.
 class App : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Options {
         std::filesystem::path game_dir;    // holds dat/, cg/, mid/
         std::unique_ptr<Sound> sound;      // replaces the sound front (tests)
@@ -47,12 +49,20 @@ public:
     Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
     StoryScreen& story_screen();
+    TravelScreen& travel_screen();
 
-protected:
+  protected:
     bool eventFilter(QObject* obj, QEvent* e) override;
 
-private:
+  private:
     void start_sound();
+    BattleStarts battle_starts();
+
+    // No pause blocks: the battle's waits run on its timers.
+    struct NoPacing : Pacing {
+        void pause_ms(int) override {}
+        void repaint_now() override {}
+    };
 
     GameState gs_;
     SoundProxy proxy_;
@@ -63,6 +73,8 @@ private:
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
+    NoPacing pacing_;
+    std::unique_ptr<BattleContext> battle_ctx_;
     bool started_ = false;
     bool first_painted_ = false;
 };
