@@ -33,6 +33,8 @@ QGroupBox* group(const QString& title, const char* name, QRect at, QWidget* pare
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(name);
     g->setGeometry(at);
+    // The boxes lie on top of one another: each paints its own background.
+    g->setAutoFillBackground(true);
     return g;
 }
 
@@ -155,8 +157,10 @@ void PlaceButton::paintEvent(QPaintEvent*) {
         p.setPen(QPen(QColor(255, 214, 64), 2));
         p.drawRect(r.adjusted(1, 1, 0, 0));
     } else {
-        p.setPen(QPen(QColor(255, 236, 170, 150), 1));
-        p.drawRect(r);
+        // An open place wears a gold ring so it reads at a glance against the map.
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(255, 214, 96, 230), 2));
+        p.drawRoundedRect(QRectF(r).adjusted(1, 1, -1, -1), 5, 5);
     }
 }
 
@@ -370,7 +374,9 @@ void TravelScreen::build_class_shop() {
               nullptr, {8, 168, 128, 148}, mara_box, true);
     QFont small = hello->font();
     small.setPixelSize(11);
-    hello->setFont(small);
+    QFont tiny = small;
+    tiny.setPixelSize(10);
+    hello->setFont(tiny);
 
     label(QStringLiteral("▼クラス・リスト"), nullptr, {144, 18, 150, 16}, mara_box);
     job_list = new QListWidget(mara_box);
