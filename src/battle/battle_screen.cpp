@@ -20,9 +20,10 @@ constexpr int kTechniqueLeft = 614, kTechniqueWidth = 110;
 constexpr int kMenuHeight = 213;
 
 const char* const kBoxStyle =
-    "QGroupBox { color: #f0e6c8; background: rgba(18, 20, 44, 235); border: 1px solid #8c7a4c;"
-    " margin-top: 14px; font-size: 12px; }"
-    "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"
+    "QGroupBox { color: #f0e6c8; background: #12142c; border: 1px solid #8c7a4c;"
+    " margin-top: 0px; font-size: 12px; }"
+    "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px;"
+    " top: 1px; }"
     "QPushButton { color: #f4ecd8; background: #2a2f5c; border: 1px solid #6f6a9c;"
     " border-radius: 2px; font-size: 12px; }"
     "QPushButton:hover { background: #46508c; }"
@@ -313,6 +314,8 @@ void BattleScreen::build_item_box_and_slider() {
     auto* about_caption = label("Label_about", {kRightColumn, 346, 272, 16}, this,
                                 "color: #c8c0a0; font-size: 11px;");
     about_caption->setText(QStringLiteral("▼ｽﾃｰﾀｽ表示→MAP上ｷｬﾗにﾏｳｽを合わす"));
+    party_about_l = label("party_about_l", {kRightColumn, 364, 270, 126}, this,
+                          "color: #e8e8f0; font-size: 11px;");
 }
 
 void BattleScreen::build_developer_buttons() {
@@ -454,6 +457,7 @@ void BattleScreen::refresh() {
     if (TrackBar1->value() != m.slider_position()) TrackBar1->setValue(m.slider_position());
 
     status_panel->show_texts(m.panel);
+    set_text(party_about_l, m.panel.party_about_l);
     if (m.portrait != shown_portrait_ && !m.portrait.empty()) {
         status_panel->set_portrait(pictures_.get(m.portrait));
         shown_portrait_ = m.portrait;

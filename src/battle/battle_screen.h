@@ -79,6 +79,7 @@ class BattleScreen : public ScreenPage, public Pacing {
 
     QSlider* TrackBar1 = nullptr;
     BattlePanel* status_panel = nullptr;
+    QLabel* party_about_l = nullptr;
 
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
