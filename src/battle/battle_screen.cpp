@@ -6,9 +6,9 @@
 #include <QSettings>
 
 #include "battle/techniques.h"
-#include "shell/qt_dialogs.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "ui/game_text.h"
 
 namespace lum {
 
@@ -149,9 +149,11 @@ BattleScreen::BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, S
     magic_about_l2 = label("magic_about_l2", {kRightColumn, 234, 272, 62}, this,
                            "color: #e8e8f0; font-size: 11px;");
 
-    status_panel = new BattlePanel(this);
+    status_panel = new StatusPanelView(this);
     status_panel->setObjectName("status_panel");
-    status_panel->move(1, 345);
+    status_panel->move(1, 493 - StatusPanelView::kHeight);
+    // An enemy's portrait may be its 64 x 64 battle picture: it fills the frame all the same.
+    status_panel->portrait()->setScaledContents(true);
 
     build_developer_buttons();
 
@@ -458,10 +460,9 @@ void BattleScreen::refresh() {
 
     status_panel->show_texts(m.panel);
     set_text(party_about_l, m.panel.party_about_l);
-    if (m.portrait != shown_portrait_ && !m.portrait.empty()) {
-        status_panel->set_portrait(pictures_.get(m.portrait));
-        shown_portrait_ = m.portrait;
-    }
+    if (!m.portrait.empty())
+        status_panel->set_portrait(
+            QString::fromStdString((gs_.game_dir / "cg" / m.portrait).string()));
 
     sync_driver(Timer4, m.timer4_on(), m.timer4_ms());
     sync_driver(Timer3, m.timer3_on(), m.timer3_ms());

@@ -10,10 +10,10 @@
 #include <map>
 
 #include "battle/battle_model.h"
-#include "battle/battle_panel_view.h"
 #include "battle/board_view.h"
 #include "shell/screen_page.h"
 #include "state/ports.h"
+#include "ui/status_panel_view.h"
 
 namespace lum {
 
@@ -78,7 +78,7 @@ class BattleScreen : public ScreenPage, public Pacing {
     QPushButton* Button22 = nullptr;
 
     QSlider* TrackBar1 = nullptr;
-    BattlePanel* status_panel = nullptr;
+    StatusPanelView* status_panel = nullptr;
     QLabel* party_about_l = nullptr;
 
     QTimer* Timer1 = nullptr;
@@ -117,7 +117,6 @@ class BattleScreen : public ScreenPage, public Pacing {
     PictureCache pictures_;
     BattleModel model_;
     std::map<QObject*, std::function<void()>> hovers_;  // technique and sealed-sword buttons
-    std::string shown_portrait_;
 };
 
 }  // namespace lum

@@ -3,7 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "shell/qt_dialogs.h"
+#include "ui/game_text.h"
 
 namespace lum {
 

@@ -6,6 +6,7 @@
 
 #include "battle/battle_screen.h"
 #include "battle/result_dialog.h"
+#include "battle/setup.h"
 #include "shell/main_window.h"
 #include "shell/qt_dialogs.h"
 #include "shell/router.h"
@@ -37,7 +38,9 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
     router_->add_lazy(ScreenId::result, [this] {
         return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
     });
-    router_->add_lazy(ScreenId::travel, [] { return new TravelScreen(); });
+    router_->add_lazy(ScreenId::travel, [this] {
+        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+    });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
@@ -56,6 +59,16 @@ App::~App() {
 
 BattleModel& App::battle_model() {
     return battle_->model();
+}
+
+// The battles the travel places start: the battle screen's model sets them up and runs them.
+BattleStarts App::battle_starts() {
+    auto start = [this](BattleKind kind) { return [this, kind] { battle_model().start(kind); }; };
+    return {start(BattleKind::story), start(BattleKind::region), start(BattleKind::random)};
+}
+
+TravelScreen& App::travel_screen() {
+    return static_cast<TravelScreen&>(*router_->page(ScreenId::travel));
 }
 
 StoryScreen& App::story_screen() {

@@ -6,6 +6,7 @@
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "travel/travel_model.h"
 
 namespace lum {
 
@@ -50,12 +51,14 @@ class App : public QObject {
     // How the travel screen starts battles (it is a BattleStarter).
     BattleModel& battle_model();
     StoryScreen& story_screen();
+    TravelScreen& travel_screen();
 
   protected:
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
     void start_sound();
+    BattleStarts battle_starts();
 
     GameState gs_;
     SoundProxy proxy_;
