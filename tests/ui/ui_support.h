@@ -31,6 +31,10 @@ class RecordingSound : public Sound {
 // files 0 and 61. `tweak` may change the save before it is written.
 std::filesystem::path make_game_dir(const std::string& name, void (*tweak)(GameState&) = nullptr);
 
+// A copy of the built game folder's dat/ and cg/ (mid/ left empty), so a test plays the real
+// content without touching the build's save. Removed by remove_game_dirs too.
+std::filesystem::path copy_built_game(const std::string& name);
+
 std::string file_bytes(const std::filesystem::path& p);
 
 // Removes every folder make_game_dir made in this process.
