@@ -294,13 +294,13 @@ void BattleScreen::build_item_box_and_slider() {
                           "color: #d8d8e8; font-size: 11px;");
     caption->setText(QStringLiteral("▼戦闘スピード"));
     auto* fast =
-        label("Label_fast", {kRightColumn, 318, 40, 16}, this, "color: #d8d8e8; font-size: 11px;");
+        label("Label_fast", {kRightColumn, 318, 56, 16}, this, "color: #d8d8e8; font-size: 11px;");
     fast->setText(QStringLiteral("ｆａｓｔ"));
-    auto* slow = label("Label_slow", {684, 318, 40, 16}, this, "color: #d8d8e8; font-size: 11px;");
+    auto* slow = label("Label_slow", {670, 318, 55, 16}, this, "color: #d8d8e8; font-size: 11px;");
     slow->setText(QStringLiteral("ｓｌｏｗ"));
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setGeometry(494, 314, 186, 24);
+    TrackBar1->setGeometry(508, 314, 160, 24);
     TrackBar1->setRange(kSliderMin, kSliderMax);
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
