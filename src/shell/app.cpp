@@ -33,9 +33,11 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
 
     // The game's order: battle screen, result dialog, travel screen, story screen. Only the
     // battle screen (with the title box) is needed for the first paint.
-    battle_ = new BattleScreen(*shell_);
+    battle_ = new BattleScreen(*shell_, gs_, *dialogs_, proxy_, *router_);
     router_->add(ScreenId::battle, battle_);
-    router_->add_lazy(ScreenId::result, [] { return new ResultDialog(); });
+    router_->add_lazy(ScreenId::result, [this] {
+        return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
+    });
     router_->add_lazy(ScreenId::travel, [this] {
         return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
     });
@@ -55,17 +57,14 @@ App::~App() {
     sound_.reset();
 }
 
-// The battles the travel places start. Until the battle screen drives them, the rules set the
-// battle up and the (empty) battle page shows.
+BattleModel& App::battle_model() {
+    return battle_->model();
+}
+
+// The battles the travel places start: the battle screen's model sets them up and runs them.
 BattleStarts App::battle_starts() {
-    auto ctx = [this]() -> BattleContext& {
-        if (!battle_ctx_)
-            battle_ctx_ = std::make_unique<BattleContext>(
-                BattleContext{gs_, *dialogs_, proxy_, pacing_, *router_, {}});
-        return *battle_ctx_;
-    };
-    return {[ctx] { start_story_battle(ctx()); }, [ctx] { start_region_battle(ctx()); },
-            [ctx] { start_random_battle(ctx()); }};
+    auto start = [this](BattleKind kind) { return [this, kind] { battle_model().start(kind); }; };
+    return {start(BattleKind::story), start(BattleKind::region), start(BattleKind::random)};
 }
 
 TravelScreen& App::travel_screen() {

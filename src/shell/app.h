@@ -3,7 +3,6 @@
 #include <QObject>
 #include <memory>
 
-#include "battle/battle_context.h"
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
 #include "state/ports.h"
@@ -14,6 +13,7 @@ namespace lum {
 class MainWindow;
 class Router;
 class ShellModel;
+class BattleModel;
 class BattleScreen;
 class ResultDialog;
 class TravelScreen;
@@ -48,6 +48,8 @@ class App : public QObject {
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
+    // How the travel screen starts battles (it is a BattleStarter).
+    BattleModel& battle_model();
     StoryScreen& story_screen();
     TravelScreen& travel_screen();
 
@@ -58,12 +60,6 @@ class App : public QObject {
     void start_sound();
     BattleStarts battle_starts();
 
-    // No pause blocks: the battle's waits run on its timers.
-    struct NoPacing : Pacing {
-        void pause_ms(int) override {}
-        void repaint_now() override {}
-    };
-
     GameState gs_;
     SoundProxy proxy_;
     std::unique_ptr<Sound> sound_;  // what the proxy forwards to
@@ -73,8 +69,6 @@ class App : public QObject {
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
-    NoPacing pacing_;
-    std::unique_ptr<BattleContext> battle_ctx_;
     bool started_ = false;
     bool first_painted_ = false;
 };
