@@ -156,6 +156,17 @@ const std::vector<std::string>& region_buttons(int box) {
     return kNone;
 }
 
+bool button_flag_shown(const std::string& button, const std::array<byte, kPlaceCount>& flags) {
+    if (button == "m34") return true;
+    const int n = button_number(button);
+    return n < 0 || flags[n] != 0;
+}
+
+bool button_on_map(const std::string& button, const std::array<byte, kPlaceCount>& flags) {
+    const int box = button_region(button);
+    return box >= 0 && flags[box] != 0 && button_flag_shown(button, flags);
+}
+
 // The place events' view of the world.
 class TravelModel::Actions : public PlaceActions {
   public:
@@ -256,9 +267,7 @@ void TravelModel::Timer3Timer() {
 
 bool TravelModel::visible(const std::string& button) const {
     if (button == "card_b") return card_b;
-    if (button == "m34") return true;
-    const int n = button_number(button);
-    return n < 0 || shown_flags_[n] != 0;
+    return button_flag_shown(button, shown_flags_);
 }
 
 void TravelModel::hover(const std::string& button) {
