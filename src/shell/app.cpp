@@ -6,6 +6,7 @@
 
 #include "battle/battle_screen.h"
 #include "battle/result_dialog.h"
+#include "battle/setup.h"
 #include "shell/main_window.h"
 #include "shell/qt_dialogs.h"
 #include "shell/router.h"
@@ -32,10 +33,14 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
 
     // The game's order: battle screen, result dialog, travel screen, story screen. Only the
     // battle screen (with the title box) is needed for the first paint.
-    battle_ = new BattleScreen(*shell_);
+    battle_ = new BattleScreen(*shell_, gs_, *dialogs_, proxy_, *router_);
     router_->add(ScreenId::battle, battle_);
-    router_->add_lazy(ScreenId::result, [] { return new ResultDialog(); });
-    router_->add_lazy(ScreenId::travel, [] { return new TravelScreen(); });
+    router_->add_lazy(ScreenId::result, [this] {
+        return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
+    });
+    router_->add_lazy(ScreenId::travel, [this] {
+        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+    });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
@@ -52,6 +57,20 @@ App::~App() {
     sound_.reset();
 }
 
+BattleModel& App::battle_model() {
+    return battle_->model();
+}
+
+// The battles the travel places start: the battle screen's model sets them up and runs them.
+BattleStarts App::battle_starts() {
+    auto start = [this](BattleKind kind) { return [this, kind] { battle_model().start(kind); }; };
+    return {start(BattleKind::story), start(BattleKind::region), start(BattleKind::random)};
+}
+
+TravelScreen& App::travel_screen() {
+    return static_cast<TravelScreen&>(*router_->page(ScreenId::travel));
+}
+
 StoryScreen& App::story_screen() {
     return static_cast<StoryScreen&>(*router_->page(ScreenId::story));
 }
@@ -65,7 +84,11 @@ void App::start_sound() {
     so.state = &gs_;
     so.wake = [this] {
         QMetaObject::invokeMethod(
-            this, [this] { if (front_) front_->pump(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (front_) front_->pump();
+            },
+            Qt::QueuedConnection);
     };
     auto front = std::make_unique<SoundFront>(std::move(so));
     front_ = front.get();

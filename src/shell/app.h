@@ -6,12 +6,14 @@
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "travel/travel_model.h"
 
 namespace lum {
 
 class MainWindow;
 class Router;
 class ShellModel;
+class BattleModel;
 class BattleScreen;
 class ResultDialog;
 class TravelScreen;
@@ -22,7 +24,7 @@ class SoundFront;
 // the router through which every switch goes, and the sound front.
 class App : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Options {
         std::filesystem::path game_dir;    // holds dat/, cg/, mid/
         std::unique_ptr<Sound> sound;      // replaces the sound front (tests)
@@ -46,13 +48,17 @@ public:
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
+    // How the travel screen starts battles (it is a BattleStarter).
+    BattleModel& battle_model();
     StoryScreen& story_screen();
+    TravelScreen& travel_screen();
 
-protected:
+  protected:
     bool eventFilter(QObject* obj, QEvent* e) override;
 
-private:
+  private:
     void start_sound();
+    BattleStarts battle_starts();
 
     GameState gs_;
     SoundProxy proxy_;
