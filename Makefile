@@ -41,7 +41,7 @@ clean:
 # some), seeded from the game's own files and the seeds kept in tests/fuzz/corpus/. Inputs that
 # reach new code are merged, minimised, into tests/fuzz/corpus/NAME for the replay tests.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= dat_files wave settings sources story battle save
+FUZZ_TARGETS ?= dat_files wave settings sources story battle save place
 fuzz: build
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUM_FUZZ=ON -DLUM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz --target $(addprefix fuzz_,$(FUZZ_TARGETS)) -j2

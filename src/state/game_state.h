@@ -139,7 +139,7 @@ inline constexpr int kOathCount = 256;
 inline constexpr int kScriptLines = 100;
 inline constexpr int kStageEnemies = 5;
 inline constexpr int kGridMin = -20, kGridMax = 20;
-inline constexpr int kLastStage = 61;  // the stage of the endings
+inline constexpr int kEndingStage = 61;  // the stage of the endings
 
 // Occupancy of battle squares, with a margin so scans may step off the 7 x 5 board.
 class Grid {

@@ -35,7 +35,7 @@ const char* const kAttrNames[kAttrCount] = {"body",    "magic", "order", "calm",
 std::vector<std::string> repair_save_values(GameState& gs, const std::string& file) {
     std::vector<std::string> warnings;
     Repair r(warnings, file);
-    r.range(gs.stage_no, 0, kLastStage, "stage_no");
+    r.range(gs.stage_no, 0, kEndingStage, "stage_no");
     for (int i = 0; i < kCharaCount; ++i) {
         TChara& c = gs.chara[i];
         const std::string at = "chara[" + std::to_string(i) + "].";

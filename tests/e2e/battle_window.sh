@@ -2,10 +2,11 @@
 # The real game in Xvfb: title → 最初からする → はい → travel → m0, the stage-0 battle. Saves
 # screenshots of the enemy's speech and of the first turn, and checks the caption, the board,
 # the speech line and the command menu.
-# Usage: battle_window.sh GAME_DIR ARTIFACT_DIR
+# Usage: battle_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2
+export LUM_WM_CLOSE=$3
 mkdir -p "$artifacts"
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,8 +35,7 @@ for _ in $(seq 1 40); do
   c=$(convert "$2/battle_window.png" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
   [ "$c" = "42,47,92" ] && break
 done
-kill $pid
-wait $pid 2>/dev/null || true
+close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 

@@ -2,6 +2,10 @@
 # starts the game in the X server of xvfb-run and finds its 725 x 493 window.
 #   e2e_copy GAME_DIR          sets $work to a fresh copy, removed on exit
 #   e2e_start                  (inside the X server) starts the game; sets $pid, $win, $ox, $oy
+#   close_game PID WINDOW LOG  closes it the way a window manager does (tests/e2e/wm_close.c,
+#                              path in $LUM_WM_CLOSE) and checks that it ends by itself with
+#                              status 0 and no sanitizer report in LOG: the real program's exit
+#                              runs, and in the sanitizer build LeakSanitizer checks it.
 e2e_copy() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
@@ -21,4 +25,23 @@ e2e_start() {
   [ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
   sleep 1.0
   read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print x, y}')
+}
+
+close_game() {
+  local pid=$1 win=$2 log=$3 rc=0
+  if ! "$LUM_WM_CLOSE" "$win"; then
+    kill -9 "$pid" 2>/dev/null || true
+    echo "could not send the close request"; return 1
+  fi
+  for _ in $(seq 1 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -9 "$pid"; echo "the game did not close on WM_DELETE_WINDOW"; return 1
+  fi
+  wait "$pid" || rc=$?
+  if grep -qE 'ERROR: (Address|Leak)Sanitizer|runtime error:|SUMMARY: [A-Za-z]+Sanitizer' "$log"; then
+    echo "sanitizer report from the game:"; cat "$log"; return 1
+  fi
+  if [ "$rc" -ne 0 ]; then
+    echo "the game exited with status $rc"; cat "$log"; return 1
+  fi
 }

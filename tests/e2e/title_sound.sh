@@ -6,7 +6,7 @@
 set -euo pipefail
 game_dir=$1
 artifacts=$2
-export LUM_WM_CLOSE=$3 LUM_E2E_LIB="$(cd "$(dirname "$0")" && pwd)/lib"
+export LUM_WM_CLOSE=$3 LUM_E2E_DIR="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$artifacts"
 for tool in pulseaudio parecord pactl xdotool sox; do
   command -v $tool >/dev/null || { echo "missing $tool (scripts/install-deps installs it)"; exit 1; }
@@ -27,7 +27,7 @@ cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 # run.sh GAME_FOLDER OUT.wav CLICK(0/1) [env...]
 set -euo pipefail
-source "$LUM_E2E_LIB/close_game.sh"
+source "$LUM_E2E_DIR/game_session.bash"
 cd "$1"; out=$2; click=$3; shift 3
 parecord --device=lum_sink.monitor --file-format=wav "$out" &
 rec=$!

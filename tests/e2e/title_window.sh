@@ -5,7 +5,7 @@
 set -euo pipefail
 game_dir=$1
 artifacts=$2
-export LUM_WM_CLOSE=$3 LUM_E2E_LIB="$(cd "$(dirname "$0")" && pwd)/lib"
+export LUM_WM_CLOSE=$3 LUM_E2E_DIR="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$artifacts"
 
 # Play from a copy so the test never touches the save in the game folder.
@@ -16,7 +16,7 @@ cp -r "$game_dir"/. "$work"/
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
-source "$LUM_E2E_LIB/close_game.sh"
+source "$LUM_E2E_DIR/game_session.bash"
 cd "$1"
 SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
 pid=$!

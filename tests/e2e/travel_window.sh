@@ -1,40 +1,31 @@
 #!/usr/bin/env bash
 # The real game in Xvfb: title → 最初からする → はい → the travel screen. Saves a screenshot
 # and checks the caption, the map and the white message line.
-# Usage: travel_window.sh GAME_DIR ARTIFACT_DIR
+# Usage: travel_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2
+export LUM_WM_CLOSE=$3
 mkdir -p "$artifacts"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$game_dir"/. "$work"/
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/game_session.bash"
+e2e_copy "$game_dir"
+cp "$here/game_session.bash" "$work/"
 
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
 cd "$1"
-SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 150); do
-  win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
-  [ -n "$win" ] && break
-  kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
-sleep 1.0
-read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print x, y}')
+source ./game_session.bash
+e2e_start
 xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
 sleep 0.8
 xdotool key Return                                       # はい
 sleep 1.2
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/travel_window.png"
-kill $pid
-wait $pid 2>/dev/null || true
+close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 

@@ -3,8 +3,11 @@
 // Turns a fuzzer's bytes into the values a game state can hold. Past the end every value
 // reads as 0 (or empty), so any input, even an empty one, is a whole case.
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -70,6 +73,26 @@ inline const GameState& game_tables() {
         return g;
     }();
     return *gs;
+}
+
+// A copy of the game's dat folder for targets that write (saves), on a memory file system
+// where there is one; removed at exit. `with_save` false leaves out my.dat and item.dat.
+inline std::filesystem::path scratch_game_dir(bool with_save) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    static const fs::path dir = base / ("lum_fuzz_" + std::to_string(::getpid()));
+    fs::create_directories(dir / "dat");
+    for (const auto& e : fs::directory_iterator(fs::path(LUM_GAME_DIR) / "dat")) {
+        const std::string name = e.path().filename().string();
+        if (e.path().extension() != ".dat") continue;
+        if (!with_save && (name == "my.dat" || name == "item.dat")) continue;
+        fs::copy_file(e.path(), dir / "dat" / name, fs::copy_options::overwrite_existing);
+    }
+    std::atexit([] {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    });
+    return dir;
 }
 
 }  // namespace lum::fuzz

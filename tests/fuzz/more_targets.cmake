@@ -11,3 +11,4 @@ lum_fuzz(sources ${CMAKE_CURRENT_SOURCE_DIR}/sources_fuzz.cpp datc_lib
 lum_fuzz(story ${CMAKE_CURRENT_SOURCE_DIR}/story_fuzz.cpp luminaria_core MUTATIONS 3000)
 lum_fuzz(battle ${CMAKE_CURRENT_SOURCE_DIR}/battle_fuzz.cpp luminaria_core MUTATIONS 2000)
 lum_fuzz(save ${CMAKE_CURRENT_SOURCE_DIR}/save_fuzz.cpp luminaria_core MUTATIONS 2000)
+lum_fuzz(place ${CMAKE_CURRENT_SOURCE_DIR}/place_fuzz.cpp luminaria_core MUTATIONS 1500)

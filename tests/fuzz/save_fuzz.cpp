@@ -3,8 +3,6 @@
 // each whole, damaged, cut short or made of the input's own bytes. The load either refuses
 // with a DataError or gives a state that saves and loads back unchanged, and never leaves a
 // staged file behind.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -44,21 +42,9 @@ const Templates& templates() {
     return t;
 }
 
-// A folder with the master tables of the game, on a memory file system where there is one.
+// A folder with the master tables of the game.
 const fs::path& folder() {
-    static const fs::path dir = [] {
-        const fs::path base =
-            fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        fs::path d = base / ("lum_save_fuzz_" + std::to_string(::getpid()));
-        fs::create_directories(d / "dat");
-        for (const auto& e : fs::directory_iterator(fs::path(LUM_GAME_DIR) / "dat"))
-            if (e.path().extension() == ".dat" && e.path().filename() != "my.dat" &&
-                e.path().filename() != "item.dat")
-                fs::copy_file(e.path(), d / "dat" / e.path().filename(),
-                              fs::copy_options::overwrite_existing);
-        std::atexit([] { fs::remove_all(folder()); });
-        return d;
-    }();
+    static const fs::path dir = fuzz::scratch_game_dir(false);
     return dir;
 }
 

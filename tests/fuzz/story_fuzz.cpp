@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fill_script(in, gs->script);
     fill_script(in, gs->people_script);
     for (int i = 1; i <= 10; ++i) gs->chara[i].state = in.below(6);
-    gs->script_pos = in.byte();  // any entry, past the last one too
-    gs->char_pos = in.number();
+    gs->script_pos = in.byte();   // any entry, past the last one too
+    gs->char_pos = in.below(64);  // the players only ever set 0 or a place in the text
     gs->scroll_row = in.below(4) == 0 ? in.number() : -1;
 
     test::FakeSound sound;
