@@ -11,13 +11,12 @@
 #include "battle/battle_clock.h"
 #include "battle/battle_sim.h"
 #include "battle/movement.h"
-#include "battle/result_rewards.h"
 #include "battle/sealed_sword.h"
 #include "battle/setup.h"
 #include "battle/techniques.h"
+#include "fuzz_battle.h"
 #include "fuzz_input.h"
 #include "state/save_values.h"
-#include "support/port_fakes.h"
 
 namespace {
 
@@ -111,12 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fill_enemies(in, gs->stage_enemies);
     fill_enemies(in, gs->people_enemies);
 
-    test::FakeDialogs dialogs;
-    dialogs.default_answer = in.flag();
-    test::FakeSound sound;
-    test::FakePacing pacing;
-    test::FakeScreens screens;
-    BattleContext ctx{*gs, dialogs, sound, pacing, screens, {}};
+    fuzz::BattlePorts ports(*gs, in.flag());
+    BattleContext& ctx = ports.ctx;
     switch (in.below(3)) {
         case 0:
             start_story_battle(ctx);
@@ -128,13 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             start_random_battle(ctx);
             break;
     }
-    for (int tick = 0; tick < 3000 && ctx.w.battle_shown; ++tick)
-        sim::step_battle(ctx, [&](BattleContext& c) { command(in, c); });
-    if (!ctx.w.battle_shown &&
-        std::all_of(gs->chara.begin() + kFirstEnemy, gs->chara.begin() + kLastEnemy + 1,
-                    [](const TChara& c) { return c.state == 0; })) {
-        grant_battle_rewards(*gs, sound);
-        leave_result_dialog(*gs, sound, screens, ctx.w.result_caption);
-    }
+    ports.play(3000, [&](BattleContext& c) { command(in, c); });
     return 0;
 }

@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "battle/battle_sim.h"
-#include "battle/result_rewards.h"
 #include "battle/setup.h"
+#include "fuzz_battle.h"
 #include "fuzz_input.h"
-#include "support/port_fakes.h"
 #include "travel/place_events.h"
 #include "travel/travel_model.h"
 
@@ -49,29 +47,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gs->money = in.number();
     gs->ark = in.number();
 
-    test::FakeDialogs dialogs;
-    dialogs.default_answer = in.flag();
-    test::FakeSound sound;
-    test::FakePacing pacing;
-    test::FakeScreens screens;
-    BattleContext ctx{*gs, dialogs, sound, pacing, screens, {}};
+    fuzz::BattlePorts ports(*gs, in.flag());
     // A battle a place starts is set up for real and played for a while by the stand-in.
     auto battle = [&](void (*start)(BattleContext&)) {
         return [&, start] {
-            start(ctx);
-            for (int tick = 0; tick < 400 && ctx.w.battle_shown; ++tick)
-                sim::step_battle(ctx, sim::stand_in_command);
-            const bool won =
-                std::all_of(gs->chara.begin() + kFirstEnemy, gs->chara.begin() + kLastEnemy + 1,
-                            [](const TChara& c) { return c.state == 0; });
-            if (!ctx.w.battle_shown && won) {
-                grant_battle_rewards(*gs, sound);
-                leave_result_dialog(*gs, sound, screens, ctx.w.result_caption);
-            }
+            start(ports.ctx);
+            ports.play(400, sim::stand_in_command);
         };
     };
     TravelModel m(
-        *gs, dialogs, sound, screens,
+        *gs, ports.dialogs, ports.sound, ports.screens,
         {battle(start_story_battle), battle(start_region_battle), battle(start_random_battle)});
     m.FormShow();
 
