@@ -50,7 +50,7 @@ fuzz: build
 	  f=build-fuzz/tests/fuzz/fuzz_$$t; c=build-fuzz/corpus/fuzz_$$t; keep=tests/fuzz/corpus/$$t; \
 	  echo "== fuzz_$$t, $(FUZZ_SECONDS) s"; mkdir -p $$c $$keep; \
 	  while read -r s; do [ -e "$$s" ] && cp -r "$$s"/. $$c/ 2>/dev/null || cp "$$s" $$c/ 2>/dev/null || true; done < $$f.seeds; \
-	  $$f $$c -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 \
+	  $$f $$c -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=4096 -len_control=0 -print_final_stats=1 \
 	    -artifact_prefix=build-fuzz/artifacts/$$t- > $$c.log 2>&1; rc=$$?; \
 	  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss' $$c.log; \
 	  [ $$rc -eq 0 ] || { tail -40 $$c.log; echo "fuzz_$$t failed: see $$c.log"; exit 1; }; \
