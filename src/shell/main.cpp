@@ -1,12 +1,15 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "shell/qt_settings_store.h"
+#include "state/save_location.h"
 #include "story/story_screen.h"
 
 namespace {
@@ -32,45 +35,97 @@ class ShownReporter : public QObject {
 
 int main(int argc, char** argv) {
     std::string scene;
+    int zoom = 0;  // from the command line; 0: the settings' own
+    bool print_save_dir = false;
     // Options that must act before Qt starts.
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if ((a == "--zoom" && i + 1 < argc) || a.rfind("--zoom=", 0) == 0) {
             std::string v = a == "--zoom" ? argv[++i] : a.substr(7);
-            int zoom = std::atoi(v.c_str());
-            if (zoom < 1 || zoom > 8) {
+            zoom = std::atoi(v.c_str());
+            if (zoom < 1 || zoom > lum::kMaxZoom) {
                 std::fprintf(stderr, "luminaria: --zoom takes a whole number from 1 to 8\n");
                 return 2;
             }
-            // Whole-number scaling keeps the pixel art sharp.
-            qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
-            qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+        } else if (a == "--save-dir") {
+            print_save_dir = true;
         } else if ((a == "--scene" && i + 1 < argc) || a.rfind("--scene=", 0) == 0) {
             scene = a == "--scene" ? argv[++i] : a.substr(8);
         } else if (a == "--help" || a == "-h") {
             std::printf(
-                "usage: luminaria [--zoom N] [--scene NAME]\n"
-                "  --zoom N       show the window N times larger (1..8)\n"
+                "usage: luminaria [--zoom N] [--scene NAME] [--save-dir]\n"
+                "  --zoom N       show the window N times larger (1..8) this time\n"
+                "  --save-dir     print the folder that holds the save and end\n"
                 "  --scene NAME   play one scene straight away, for authors: story12 plays\n"
                 "                 dat/story12.dat, people15 dat/people15.dat (nothing is saved)\n"
-                "  F11 or Alt+Enter toggles full screen.\n");
+                "  F2 opens the settings; F11 or Alt+Enter toggles full screen.\n");
             return 0;
         }
     }
+
+    const std::filesystem::path exe_dir = lum::executable_folder();
+    const std::filesystem::path game_dir = lum::find_game_folder(exe_dir);
+    if (game_dir.empty()) {
+        std::fprintf(stderr, "luminaria: no game folder: neither %s nor %s holds dat/\n",
+                     exe_dir.c_str(), (exe_dir.parent_path() / "share/luminaria").c_str());
+        return 1;
+    }
+    lum::SaveLocation where = lum::choose_save_location(
+        {game_dir, game_dir != exe_dir, lum::user_save_folder(), nullptr});
+    if (print_save_dir) {
+        std::printf("%s\n", where.folder.c_str());
+        return 0;
+    }
+    std::vector<std::string> notices;
+    std::string why;
+    bool copied = false;
+    if (!lum::prepare_save_folder(where, game_dir, &why, &copied)) {
+        std::fprintf(stderr, "luminaria: %s; the save stays in %s\n", why.c_str(),
+                     (game_dir / "dat").c_str());
+        where = {game_dir / "dat", true, {}};
+    } else if (copied && !where.notice.empty()) {
+        // Said once, on the run that moves the save; --save-dir tells it again any time.
+        std::fprintf(stderr, "luminaria: %s\n", where.notice.c_str());
+        notices.push_back("ゲームのフォルダー（" + (game_dir / "dat").string() +
+                          "）に書き込めないため、セーブデータは\r" + where.folder.string() +
+                          "\rに保存します。");
+    }
+
+    // The settings come first: the zoom must be known before Qt starts.
+    auto store = std::make_unique<lum::QtSettingsStore>(lum::default_settings_file());
+    lum::LoadedSettings loaded = lum::load_settings(*store, [](const std::string& f) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(f, ec);
+    });
+    if (!loaded.complaint.empty())
+        std::fprintf(stderr, "luminaria: settings: %s\n", loaded.complaint.c_str());
+    if (zoom == 0) zoom = loaded.values.zoom;
+    if (zoom > 1) {
+        // Whole-number scaling keeps the pixel art sharp.
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+        qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+    }
+
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUM_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(LUM_APP_ID)));
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
 
     lum::App::Options options;
-    options.game_dir = lum::program_folder();
+    options.game_dir = game_dir;
+    if (!where.portable) options.save_dir = where.folder;
+    options.settings = loaded.values;
+    options.settings_store = std::move(store);
     lum::App app(std::move(options));
 
     ShownReporter reporter;
     if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
     if (!app.start()) return 1;
+    for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     return QApplication::exec();
 }

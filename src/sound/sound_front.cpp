@@ -26,6 +26,7 @@ SoundFront::SoundFront(SoundFrontOptions options)
     std::string why;
     if (!device) {
         sdl_device_ = SdlOutputDevice::create(&why);
+        if (sdl_device_) sdl_device_->set_preferred_output(options.output_device);
         device = sdl_device_.get();
     }
     if (device) {
@@ -45,6 +46,8 @@ SoundFront::SoundFront(SoundFrontOptions options)
         }
     }
     if (!mixer_) say("no sound effects: " + why + "; the game runs without them");
+    if (mixer_ && sdl_device_ && !sdl_device_->last_error().empty())
+        say("sound output " + sdl_device_->last_error() + "; the system default plays instead");
 
     if (mixer_) {
         wave_ok_ = load("on1.wav");
@@ -61,10 +64,26 @@ SoundFront::SoundFront(SoundFrontOptions options)
             say("no music: the disk audio driver is in use");
         } else {
             std::string music_why;
-            music_ = FluidMusic::create(find_soundfont(), &music_why);
+            auto sf = options.soundfont.empty() ? find_soundfont() : options.soundfont;
+            music_ = FluidMusic::create(sf, &music_why);
             if (!music_) say("no music: " + music_why + "; the game runs without it");
         }
     }
+    set_levels(options.levels);
+}
+
+void SoundFront::set_levels(const SoundLevels& levels) {
+    if (sdl_device_) sdl_device_->set_volume(levels.muted ? 0 : levels.effects);
+    if (music_) {
+        try {
+            music_->set_volume(levels.muted ? 0 : levels.music);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+std::vector<std::string> SoundFront::output_names() {
+    return sdl_device_ ? sdl_device_->output_names() : std::vector<std::string>{};
 }
 
 SoundFront::~SoundFront() {
