@@ -31,6 +31,7 @@ App::App(Options options)
       store_(std::move(options.settings_store)) {
     gs_.game_dir = options.game_dir;
     gs_.save_dir = options.save_dir;
+    installed_ = options.installed;
     settings_to_state(settings_, gs_);
     window_ = std::make_unique<MainWindow>(QSize(725, 493));
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(window_.get());
@@ -79,6 +80,7 @@ void App::start_sound() {
     SoundFrontOptions so;
     so.game_dir = gs_.game_dir;
     so.state = &gs_;
+    so.installed = installed_;
     so.output_device = settings_.audio_device;
     so.soundfont = settings_.soundfont;
     so.levels = {settings_.effect_volume, settings_.music_volume, settings_.muted};

@@ -29,6 +29,7 @@ class App : public QObject {
         std::filesystem::path game_dir;    // holds dat/, cg/, mid/
         std::unique_ptr<Sound> sound;      // replaces the sound front (tests)
         std::unique_ptr<Dialogs> dialogs;  // message boxes; real ones when null
+        bool installed = false;            // game_dir is an install's shared folder
         std::filesystem::path save_dir;    // my.dat and item.dat; empty: game_dir/dat
         PlayerSettings settings;           // as loaded
         // Where changed settings are written; null keeps them for this run (tests).
@@ -79,6 +80,7 @@ class App : public QObject {
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
+    bool installed_ = false;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;
     bool settings_open_ = false;

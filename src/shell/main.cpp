@@ -70,8 +70,9 @@ int main(int argc, char** argv) {
                      exe_dir.c_str(), (exe_dir.parent_path() / "share/luminaria").c_str());
         return 1;
     }
-    lum::SaveLocation where = lum::choose_save_location(
-        {game_dir, game_dir != exe_dir, lum::user_save_folder(), nullptr});
+    const bool installed = game_dir != exe_dir;
+    lum::SaveLocation where =
+        lum::choose_save_location({game_dir, installed, lum::user_save_folder(), nullptr});
     if (print_save_dir) {
         std::printf("%s\n", where.folder.c_str());
         return 0;
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
 
     lum::App::Options options;
     options.game_dir = game_dir;
+    options.installed = installed;
     if (!where.portable) options.save_dir = where.folder;
     options.settings = loaded.values;
     options.settings_store = std::move(store);

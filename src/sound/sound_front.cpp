@@ -31,7 +31,8 @@ SoundFront::SoundFront(SoundFrontOptions options)
     }
     if (device) {
         try {
-            mix::MixerHost host{device, clock, mix::load_mixer_settings(options.game_dir),
+            mix::MixerHost host{device, clock,
+                                mix::load_mixer_settings(options.game_dir, options.installed),
                                 mix::folder_resources(mid_dir_.string()), options.wake};
             for (const std::string& w : host.settings.warnings()) say(w);
             mixer_ = std::make_unique<mix::SoundMixer>(std::move(host));

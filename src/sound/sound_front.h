@@ -33,6 +33,7 @@ struct SoundLevels {
 
 struct SoundFrontOptions {
     std::filesystem::path game_dir;   // waves and music are read from its mid/ folder
+    bool installed = false;           // the player's own MIXER.INI comes before game_dir's
     GameState* state = nullptr;       // the credits roll and the ending music flag
     std::function<void()> wake;       // may be called from the audio thread
     std::ostream* log = nullptr;      // where the one "running silently" line goes; stderr
