@@ -229,6 +229,22 @@ class SettingsTest : public QObject {
         QTest::keyClick(&app.window(), Qt::Key_F2);
         QVERIFY(seen);
 
+        // Esc and Enter close it; what was changed stays in force.
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            bool closed_by_key = false;
+            QTimer::singleShot(0, [&] {
+                auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                d->music_tb->setValue(key == Qt::Key_Escape ? 10 : 20);
+                QTest::keyClick(d, key);
+                closed_by_key = !d->isVisible();
+                if (!closed_by_key) d->close_b->click();
+            });
+            app.open_settings();
+            QVERIFY(closed_by_key);
+        }
+        QCOMPARE(load_from(f).values.music_volume, 20);
+
         // Closing keeps the speeds of the run and where the window was.
         app.state().speed_ms = 416;
         app.window().move(40, 30);
