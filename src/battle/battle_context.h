@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "state/game_state.h"
@@ -74,6 +75,8 @@ struct BattleWidgets {
     std::string moji_l;   // the message line
     std::string moji_l2;  // enemy speech before a battle
     bool moji_l2_visible = false;
+    std::deque<std::string> speech;  // lines still to come before the first turn
+    bool speech_running = false;
 
     bool menu0 = false;    // command panel
     bool menu1 = false;    // movement

@@ -1,21 +1,326 @@
 #include "battle/battle_screen.h"
 
-#include <QPushButton>
+#include <QEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QSettings>
 
+#include "battle/techniques.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "ui/game_text.h"
 
 namespace lum {
 
-BattleScreen::BattleScreen(ShellModel& shell, QWidget* parent)
-    : ScreenPage(QStringLiteral("【ルミナリア】 ver1.2"), QSize(725, 493), parent), shell_(shell) {
+namespace {
+
+constexpr int kRightColumn = 452;  // menus, item box, texts and the slider
+constexpr int kFamilyBoxLeft = 531, kFamilyBoxWidth = 82;
+constexpr int kTechniqueLeft = 614, kTechniqueWidth = 110;
+constexpr int kMenuHeight = 213;
+
+const char* const kBoxStyle =
+    "QGroupBox { color: #f0e6c8; background: #12142c; border: 1px solid #8c7a4c;"
+    " margin-top: 0px; font-size: 12px; }"
+    "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px;"
+    " top: 1px; }"
+    "QPushButton { color: #f4ecd8; background: #2a2f5c; border: 1px solid #6f6a9c;"
+    " border-radius: 2px; font-size: 12px; }"
+    "QPushButton:hover { background: #46508c; }"
+    "QPushButton:pressed { background: #786440; }"
+    "QPushButton:disabled { color: #6c6c7c; background: #1e2036; border-color: #3a3a50; }";
+
+QPushButton* button(const QString& caption, const char* name, QRect at, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(at);
+    // The screen keeps the keyboard: number keys, arrows, Esc and Space are its own.
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QGroupBox* box(const QString& title, const char* name, QRect at, QWidget* parent) {
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(name);
+    g->setGeometry(at);
+    g->setStyleSheet(kBoxStyle);
+    g->setMouseTracking(true);
+    return g;
+}
+
+QLabel* label(const char* name, QRect at, QWidget* parent, const char* style) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setGeometry(at);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setWordWrap(true);
+    l->setStyleSheet(style);
+    return l;
+}
+
+void set_text(QLabel* l, const std::string& s) {
+    const QString t = game_text(s);
+    if (l->text() != t) l->setText(t);
+}
+
+void set_text(QAbstractButton* b, const std::string& s) {
+    const QString t = QString::fromStdString(s);
+    if (b->text() != t) b->setText(t);
+}
+
+// Buttons of a family box, stacked in their order; a hidden one leaves no gap.
+void stack(QGroupBox* g, const std::vector<QPushButton*>& buttons) {
+    int y = 18;
+    const int step = std::min(22, (kMenuHeight - 22) / std::max<int>(1, buttons.size()));
+    for (QPushButton* b : buttons) {
+        if (b->isHidden()) continue;
+        b->setGeometry(4, y, g->width() - 8, step - 2);
+        y += step;
+    }
+}
+
+struct StepPlace {
+    StepButton id;
+    const char* name;
+    const char* caption;
+    int column, row;  // the cross of `menu1`
+};
+const StepPlace kSteps[] = {
+    {StepButton::mae3, "mae3_b", "北西", 1, 0},     {StepButton::ue, "ue_b", "↑", 2, 0},
+    {StepButton::usiro3, "usiro3_b", "北東", 3, 0}, {StepButton::mae2, "mae2_b", "←", 0, 1},
+    {StepButton::mae, "mae_b", "←", 1, 1},          {StepButton::usiro, "usiro_b", "→", 3, 1},
+    {StepButton::usiro2, "usiro2_b", "→", 4, 1},    {StepButton::mae4, "mae4_b", "南西", 1, 2},
+    {StepButton::sita, "sita_b", "↓", 2, 2},        {StepButton::usiro4, "usiro4_b", "南東", 3, 2},
+};
+
+QRect cross_cell(int column, int row) {
+    return {4 + column * 34, 62 + row * 36, 33, 34};
+}
+
+}  // namespace
+
+BattleScreen::BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, Sound& sound,
+                           Screens& screens, QWidget* parent)
+    : ScreenPage(QStringLiteral("【ルミナリア】 ver1.2"), QSize(725, 493), parent),
+      shell_(shell),
+      gs_(gs),
+      dialogs_(dialogs),
+      pictures_(gs.game_dir / "cg"),
+      model_(gs, dialogs, sound, *this, screens) {
     setObjectName("Form1");
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(16, 16, 24));
+    pal.setColor(QPalette::WindowText, QColor(232, 232, 240));
     setPalette(pal);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+
+    map_cg = new BoardView(model_, pictures_, this);
+    map_cg->move(kMapLeft, kMapTop);
+    map_cg->on_hover = [this](int slot) {
+        handle([this, slot] {
+            if (slot == 0)
+                model_.map_cgMouseMove();
+            else
+                model_.unit_hover(slot);
+        });
+    };
+    map_cg->on_click = [this](int x, int y) {
+        handle([=, this] { model_.map_cgMouseDown(x, y); });
+    };
+
+    moji_l2 = new QLabel(this);
+    moji_l2->setObjectName("moji_l2");
+    moji_l2->setGeometry(1, 270, 448, 44);
+    moji_l2->setAlignment(Qt::AlignCenter);
+    moji_l2->setWordWrap(true);
+    moji_l2->setStyleSheet(
+        "color: #fff4d0; background: rgba(0, 0, 0, 200); font-size: 16px; font-weight: bold;");
+
+    moji_l = label("moji_l", {1, 323, 448, 22}, this,
+                   "color: #f4f4f8; background: #202438; padding: 2px 4px; font-size: 13px;");
+    moji_l->setWordWrap(false);
+
+    build_menus();
+    build_item_box_and_slider();
+
+    magic_about_l = label("magic_about_l", {kRightColumn, 216, 272, 18}, this,
+                          "color: #ffe49a; font-size: 12px;");
+    magic_about_l2 = label("magic_about_l2", {kRightColumn, 234, 272, 62}, this,
+                           "color: #e8e8f0; font-size: 11px;");
+
+    status_panel = new StatusPanelView(this);
+    status_panel->setObjectName("status_panel");
+    status_panel->move(1, 493 - StatusPanelView::kHeight);
+    // An enemy's portrait may be its 64 x 64 battle picture: it fills the frame all the same.
+    status_panel->portrait()->setScaledContents(true);
+
+    build_developer_buttons();
+
+    auto timer = [this](const char* name, int ms, void (BattleModel::*handler)()) {
+        auto* t = new QTimer(this);
+        t->setObjectName(name);
+        t->setInterval(ms);
+        connect(t, &QTimer::timeout, this,
+                [this, handler] { handle([this, handler] { (model_.*handler)(); }); });
+        return t;
+    };
+    Timer1 = timer("Timer1", kBattleTickMs, &BattleModel::Timer1Timer);
+    Timer2 = timer("Timer2", kBattleTickMs, &BattleModel::Timer2Timer);
+    Timer3 = timer("Timer3", kFirstTimer3Ms, &BattleModel::Timer3Timer);
+    Timer4 = timer("Timer4", kFirstTimer4Ms, &BattleModel::Timer4Timer);
+    SpeechTimer = timer("SpeechTimer", 1500, &BattleModel::SpeechTimer);
+    Timer1->start();
+    Timer2->start();
+
+    load_slider_position();
 
     start_box = new TitleBox(shell_, this);
+    start_box->raise();
+    refresh();
+}
 
+void BattleScreen::build_menus() {
+    menu0 = box(QString(), "menu0", {kRightColumn, 0, 78, kMenuHeight}, this);
+    struct Cmd {
+        QPushButton** widget;
+        const char* name;
+        const char* caption;
+        Command c;
+    };
+    const Cmd cmds[] = {{&idou_b, "idou_b", "移動", Command::idou},
+                        {&usu_b, "usu_b", "通常技", Command::usu},
+                        {&spa_b, "spa_b", "特殊技", Command::spa},
+                        {&Button23, "Button23", "封印剣", Command::ken},
+                        {&Button18, "Button18", "アイテム", Command::item},
+                        {&Button3, "Button3", "待機", Command::wait}};
+    int y = 20;
+    for (const Cmd& c : cmds) {
+        *c.widget = button(QString::fromUtf8(c.caption), c.name, {4, y, 70, 28}, menu0);
+        connect(*c.widget, &QPushButton::clicked, this,
+                [this, cmd = c.c] { handle([this, cmd] { model_.command(cmd); }); });
+        y += 32;
+    }
+
+    menu1 = box(QStringLiteral("移動先"), "menu1", {kRightColumn, 0, 177, kMenuHeight}, this);
+    for (const StepPlace& s : kSteps) {
+        QPushButton* b =
+            button(QString::fromUtf8(s.caption), s.name, cross_cell(s.column, s.row), menu1);
+        connect(b, &QPushButton::clicked, this,
+                [this, id = s.id] { handle([this, id] { model_.step_click(id); }); });
+        step_buttons[static_cast<int>(s.id)] = b;
+    }
+    for (int outer : {static_cast<int>(StepButton::mae2), static_cast<int>(StepButton::usiro2)})
+        step_buttons[outer]->setStyleSheet("font-weight: bold;");
+    warp_b = button(QStringLiteral("ワープ"), "warp_b", cross_cell(2, 1), menu1);
+    warp_b->setStyleSheet("font-size: 10px;");
+    connect(warp_b, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.warp_bClick(); }); });
+    Button4 = button(QStringLiteral("cancel"), "Button4", {4, 20, 56, 24}, menu1);
+    connect(Button4, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.Button4Click(); }); });
+    nigeru_b = button(QStringLiteral("逃亡"), "nigeru_b", {115, 181, 58, 26}, menu1);
+    connect(nigeru_b, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.nigeru_bClick(); }); });
+
+    const QRect family_place{kFamilyBoxLeft, 0, kFamilyBoxWidth, kMenuHeight};
+    menu2 = box(QStringLiteral("通常技"), "menu2", family_place, this);
+    menu3 = box(QStringLiteral("特殊技"), "menu3", family_place, this);
+    Label3 = label("Label3", {6, 24, 72, 40}, menu3, "color: #b8b8c8; font-size: 11px;");
+    Label3->setText(QStringLiteral("技を修得していません"));
+    for (int f : {1, 2, 3, 4, 5, 6, 7, 16, 8, 9, 10, 11, 12, 13, 14, 18, 15}) {
+        const bool normal = f <= 7 || f == 16;
+        const std::string name = "w" + std::to_string(f);
+        QPushButton* b = button(QString::fromStdString(family_caption(f)), name.c_str(), {},
+                                normal ? menu2 : menu3);
+        connect(b, &QPushButton::clicked, this,
+                [this, f] { handle([this, f] { model_.family_click(f); }); });
+        family_buttons[f] = b;
+    }
+    ken_box = box(QStringLiteral("封印剣"), "ken_box", family_place, this);
+    for (int f : {20, 21, 22, 23, 26, 24, 25}) {
+        const std::string name = "w" + std::to_string(f);
+        QPushButton* b =
+            button(QString::fromStdString(family_caption(f)), name.c_str(), {}, ken_box);
+        connect(b, &QPushButton::clicked, this,
+                [this, f] { handle([this, f] { model_.sealed_click(f); }); });
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+        hovers_[b] = [this, f] { model_.sealed_hover(f); };
+        sealed_buttons[f] = b;
+    }
+
+    menu4 = box(QString(), "menu4", {kTechniqueLeft, 0, kTechniqueWidth, 124}, this);
+    for (int s = 1; s <= 4; ++s) {
+        const std::string name = "b" + std::to_string(s);
+        QPushButton* b = button(QString(), name.c_str(), {4, 20 + 25 * (s - 1), 102, 23}, menu4);
+        b->setStyleSheet("font-size: 11px;");
+        connect(b, &QPushButton::clicked, this,
+                [this, s] { handle([this, s] { model_.technique_click(s); }); });
+        b->setMouseTracking(true);
+        b->installEventFilter(this);
+        hovers_[b] = [this, s] { model_.technique_hover(s); };
+        technique_buttons[s] = b;
+    }
+    for (QGroupBox* g : {menu0, menu1, menu2, menu3, ken_box, menu4}) g->installEventFilter(this);
+}
+
+void BattleScreen::build_item_box_and_slider() {
+    item_box =
+        box(QStringLiteral("アイテム"), "item_box", {kRightColumn, 0, 272, kMenuHeight}, this);
+    item_list = new QListWidget(item_box);
+    item_list->setObjectName("item_list");
+    item_list->setGeometry(4, 20, 132, 186);
+    item_list->setFocusPolicy(Qt::NoFocus);
+    item_list->setStyleSheet(
+        "QListWidget { color: #f0f0f8; background: #101428; font-size: 12px; }"
+        "QListWidget::item:selected { background: #5a5090; }");
+    // Picking happens on the press (and again on the release), as the list's owner expects.
+    connect(item_list, &QListWidget::itemPressed, this, [this](QListWidgetItem* it) {
+        const int row = item_list->row(it);
+        handle([this, row] { model_.item_listMouseDown(row); });
+    });
+    item_about =
+        label("item_about", {140, 20, 128, 150}, item_box, "color: #e8e8f0; font-size: 11px;");
+    item_use = button(QStringLiteral("アイテム使用"), "item_use", {140, 178, 80, 28}, item_box);
+    connect(item_use, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.item_useClick(); }); });
+    Button22 = button(QStringLiteral("Cancel"), "Button22", {222, 178, 46, 28}, item_box);
+    connect(Button22, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.Button22Click(); }); });
+    item_box->installEventFilter(this);
+
+    auto* caption = label("Label_speed", {kRightColumn, 298, 150, 16}, this,
+                          "color: #d8d8e8; font-size: 11px;");
+    caption->setText(QStringLiteral("▼戦闘スピード"));
+    auto* fast =
+        label("Label_fast", {kRightColumn, 318, 56, 16}, this, "color: #d8d8e8; font-size: 11px;");
+    fast->setText(QStringLiteral("ｆａｓｔ"));
+    auto* slow = label("Label_slow", {670, 318, 55, 16}, this, "color: #d8d8e8; font-size: 11px;");
+    slow->setText(QStringLiteral("ｓｌｏｗ"));
+    TrackBar1 = new QSlider(Qt::Horizontal, this);
+    TrackBar1->setObjectName("TrackBar1");
+    TrackBar1->setGeometry(508, 314, 160, 24);
+    TrackBar1->setRange(kSliderMin, kSliderMax);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setFocusPolicy(Qt::NoFocus);
+    TrackBar1->setValue(kSliderStart);
+    connect(TrackBar1, &QSlider::valueChanged, this, [this](int v) {
+        if (v == model_.slider_position()) return;
+        handle([this, v] { model_.TrackBar1Change(v); });
+        save_slider_position();
+    });
+
+    auto* about_caption = label("Label_about", {kRightColumn, 346, 272, 16}, this,
+                                "color: #c8c0a0; font-size: 11px;");
+    about_caption->setText(QStringLiteral("▼ｽﾃｰﾀｽ表示→MAP上ｷｬﾗにﾏｳｽを合わす"));
+    party_about_l = label("party_about_l", {kRightColumn, 364, 270, 126}, this,
+                          "color: #e8e8f0; font-size: 11px;");
+}
+
+void BattleScreen::build_developer_buttons() {
     // The developer buttons sit past the right edge of the client area, so the page clips
     // them away from players.
     struct Dev {
@@ -24,8 +329,11 @@ BattleScreen::BattleScreen(ShellModel& shell, QWidget* parent)
         std::function<void()> act;
     };
     const Dev devs[] = {
+        {"BitBtn1", "通常戦闘", [this] { handle([this] { model_.BitBtn1Click(); }); }},
+        {"BitBtn3", "ボス戦", [this] { handle([this] { model_.BitBtn3Click(); }); }},
         {"BitBtn2", "ＴＲＡＶＥＬ", [this] { shell_.BitBtn2Click(); }},
         {"BitBtn4", "初期化", [this] { shell_.BitBtn4Click(); }},
+        {"Button21", "敵全滅", [this] { handle([this] { model_.Button21Click(); }); }},
         {"Button17", "exp+", [this] { shell_.Button17Click(); }},
         {"Button15", "job+", [this] { shell_.Button15Click(); }},
         {"Button16", "job-", [this] { shell_.Button16Click(); }},
@@ -42,14 +350,221 @@ BattleScreen::BattleScreen(ShellModel& shell, QWidget* parent)
     };
     int y = 0;
     for (const Dev& d : devs) {
-        auto* b = new QPushButton(QString::fromUtf8(d.caption), this);
-        b->setObjectName(d.name);
-        b->setGeometry(728, y, 80, 24);
+        QPushButton* b = button(QString::fromUtf8(d.caption), d.name, {728, y, 80, 24}, this);
         y += 26;
         connect(b, &QPushButton::clicked, this, d.act);
     }
+    BitBtn1 = findChild<QPushButton*>("BitBtn1");
     BitBtn2 = findChild<QPushButton*>("BitBtn2");
+    BitBtn3 = findChild<QPushButton*>("BitBtn3");
     BitBtn4 = findChild<QPushButton*>("BitBtn4");
+    Button21 = findChild<QPushButton*>("Button21");
+}
+
+template <typename F>
+void BattleScreen::handle(F f) {
+    // The rules report data faults themselves; anything else still must not leave a handler.
+    try {
+        f();
+    } catch (const std::exception& e) {
+        dialogs_.inform(std::string("戦闘中にエラーが発生しました。\r") + e.what());
+    }
+    refresh();
+}
+
+void BattleScreen::sync_driver(QTimer* t, bool on, int ms) {
+    if (t->interval() != ms) t->setInterval(ms);
+    if (on && !t->isActive()) t->start();
+    if (!on && t->isActive()) t->stop();
+}
+
+void BattleScreen::refresh() {
+    const BattleModel& m = model_;
+    const BattleWidgets& w = m.widgets();
+
+    set_text(moji_l, w.moji_l);
+    const char* moji_style =
+        m.moji_l_yellow ? "color: #101010; background: #f8e45c; padding: 2px 4px; font-size: 13px;"
+                        : "color: #f4f4f8; background: #202438; padding: 2px 4px; font-size: 13px;";
+    if (moji_l->styleSheet() != moji_style) moji_l->setStyleSheet(moji_style);
+    set_text(moji_l2, w.moji_l2);
+    moji_l2->setVisible(w.moji_l2_visible && !w.moji_l2.empty());
+
+    menu0->setTitle(QString::fromStdString(w.menu0_caption));
+    menu0->setVisible(w.menu0);
+    menu1->setVisible(w.menu1);
+    for (int i = 0; i < 10; ++i) {
+        const StepButtons& s = w.steps;
+        const bool on[] = {s.mae,  s.mae2, s.usiro, s.usiro2, s.ue,
+                           s.sita, s.mae3, s.mae4,  s.usiro3, s.usiro4};
+        step_buttons[i]->setEnabled(on[i]);
+    }
+    warp_b->setEnabled(w.steps.warp);
+
+    bool relayout = false;
+    for (int f = 1; f <= 18; ++f) {
+        QPushButton* b = family_buttons[f];
+        if (!b) continue;
+        if (b->isHidden() == m.family_visible[f]) {
+            b->setVisible(m.family_visible[f]);
+            relayout = true;
+        }
+        b->setEnabled(f > 15 || w.family_enabled[f]);
+    }
+    for (int f = kFirstSealed; f <= kLastSealed; ++f) {
+        QPushButton* b = sealed_buttons[f];
+        const bool shown = f != 25 || m.sealed.jet_visible;
+        if (b->isHidden() == shown) {
+            b->setVisible(shown);
+            relayout = true;
+        }
+        b->setEnabled(m.sealed.enabled[f]);
+    }
+    if (relayout || family_buttons[1]->height() == 0) {
+        stack(menu2, {family_buttons[1], family_buttons[2], family_buttons[3], family_buttons[4],
+                      family_buttons[5], family_buttons[6], family_buttons[7], family_buttons[16]});
+        stack(menu3, {family_buttons[8], family_buttons[9], family_buttons[10], family_buttons[11],
+                      family_buttons[12], family_buttons[13], family_buttons[14],
+                      family_buttons[18], family_buttons[15]});
+        stack(ken_box,
+              {sealed_buttons[20], sealed_buttons[21], sealed_buttons[22], sealed_buttons[23],
+               sealed_buttons[26], sealed_buttons[24], sealed_buttons[25]});
+    }
+    Label3->setVisible(m.Label3_visible);
+    menu2->setVisible(w.menu2);
+    menu3->setVisible(w.menu3);
+    ken_box->setVisible(w.ken_box);
+    menu4->setVisible(w.menu4);
+    menu4->setTitle(QString::fromStdString(w.menu4_caption));
+    for (int s = 1; s <= 4; ++s) set_text(technique_buttons[s], w.technique_captions[s]);
+    set_text(magic_about_l, w.magic_about_l);
+    set_text(magic_about_l2, w.magic_about_l2);
+
+    item_box->setVisible(m.item_box.visible);
+    if (item_list->count() != static_cast<int>(m.item_box.entries.size()) || [&] {
+            for (int i = 0; i < item_list->count(); ++i)
+                if (item_list->item(i)->text() !=
+                    QString::fromStdString(m.item_box.entries[i].second))
+                    return true;
+            return false;
+        }()) {
+        item_list->clear();
+        for (const auto& [number, name] : m.item_box.entries)
+            item_list->addItem(QString::fromStdString(name));
+    }
+    if (item_list->currentRow() != m.item_box.selected)
+        item_list->setCurrentRow(m.item_box.selected);
+    set_text(item_about, m.item_box.item_about);
+
+    if (TrackBar1->value() != m.slider_position()) TrackBar1->setValue(m.slider_position());
+
+    status_panel->show_texts(m.panel);
+    set_text(party_about_l, m.panel.party_about_l);
+    if (!m.portrait.empty())
+        status_panel->set_portrait(
+            QString::fromStdString((gs_.game_dir / "cg" / m.portrait).string()));
+
+    sync_driver(Timer4, m.timer4_on(), m.timer4_ms());
+    sync_driver(Timer3, m.timer3_on(), m.timer3_ms());
+    sync_driver(SpeechTimer, m.speech_on(), m.speech_ms());
+
+    map_cg->update();
+}
+
+void BattleScreen::FormShow() {
+    handle([this] { model_.FormShow(); });
+    setFocus();
+}
+
+void BattleScreen::FormHide() {
+    handle([this] { model_.FormHide(); });
+}
+
+void BattleScreen::repaint_now() {
+    refresh();
+    repaint();
+}
+
+void BattleScreen::pause_ms(int ms) {
+    // A wait of the rules: the event loop keeps running (painting, sound, the display timers)
+    // while the player's input waits, and the drivers stay out (the model is busy).
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void BattleScreen::load_slider_position() {
+    QSettings s(QString::fromStdString((gs_.game_dir / "luminaria.ini").string()),
+                QSettings::IniFormat);
+    bool ok = false;
+    const int pos = s.value("battle/speed_position").toInt(&ok);
+    // Without a remembered position the tempo stays at the game's own 500 ms.
+    if (ok && pos >= kSliderMin && pos <= kSliderMax) model_.TrackBar1Change(pos);
+}
+
+void BattleScreen::save_slider_position() {
+    QSettings s(QString::fromStdString((gs_.game_dir / "luminaria.ini").string()),
+                QSettings::IniFormat);
+    s.setValue("battle/speed_position", model_.slider_position());
+}
+
+void BattleScreen::keyPressEvent(QKeyEvent* e) {
+    const bool plain =
+        !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && e->key() >= Qt::Key_1 && e->key() <= Qt::Key_6) {
+        const int n = e->key() - Qt::Key_0;
+        handle([this, n] { model_.command_key(n); });
+        return;
+    }
+    switch (e->key()) {
+        case Qt::Key_Escape:
+            handle([this] { model_.escape(); });
+            return;
+        case Qt::Key_Left:
+            handle([this] { model_.arrow(Arrow::left); });
+            return;
+        case Qt::Key_Right:
+            handle([this] { model_.arrow(Arrow::right); });
+            return;
+        case Qt::Key_Up:
+            handle([this] { model_.arrow(Arrow::up); });
+            return;
+        case Qt::Key_Down:
+            handle([this] { model_.arrow(Arrow::down); });
+            return;
+        case Qt::Key_Space:
+            if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(true); });
+            return;
+        default:
+            break;
+    }
+    ScreenPage::keyPressEvent(e);
+}
+
+void BattleScreen::keyReleaseEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Space) {
+        if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(false); });
+        return;
+    }
+    ScreenPage::keyReleaseEvent(e);
+}
+
+void BattleScreen::mouseMoveEvent(QMouseEvent* e) {
+    handle([this] { model_.FormMouseMove(); });
+    ScreenPage::mouseMoveEvent(e);
+}
+
+bool BattleScreen::eventFilter(QObject* obj, QEvent* e) {
+    if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
+        auto it = hovers_.find(obj);
+        if (it != hovers_.end()) {
+            handle(it->second);
+            // A button ignores the move, which would reach its box and clear the texts.
+            return e->type() == QEvent::MouseMove;
+        }
+        if (e->type() == QEvent::MouseMove) handle([this] { model_.FormMouseMove(); });
+    }
+    return ScreenPage::eventFilter(obj, e);
 }
 
 }  // namespace lum

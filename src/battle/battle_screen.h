@@ -1,28 +1,122 @@
 #pragma once
 
-#include "shell/screen_page.h"
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <array>
+#include <map>
 
-class QPushButton;
+#include "battle/battle_model.h"
+#include "battle/board_view.h"
+#include "shell/screen_page.h"
+#include "state/ports.h"
+#include "ui/status_panel_view.h"
 
 namespace lum {
 
 class ShellModel;
 class TitleBox;
 
-// `TForm1`: the main screen. At start it carries the title box; battles come later.
-class BattleScreen : public ScreenPage {
+// `TForm1`: the main screen. At start it carries the title box; then battles, painted from
+// BattleModel after every event and tick. It is also the pacing port of the battle rules:
+// "repaint now" paints at once, and a pause runs the event loop on a timer (input held back),
+// so the window and the sound stay alive through every wait.
+class BattleScreen : public ScreenPage, public Pacing {
     Q_OBJECT
   public:
-    BattleScreen(ShellModel& shell, QWidget* parent = nullptr);
+    BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
+                 QWidget* parent = nullptr);
+
+    void FormShow() override;
+    void FormHide() override;
+
+    void pause_ms(int ms) override;
+    void repaint_now() override;
+
+    BattleModel& model() { return model_; }
+    // Brings every widget up to date with the model (done after each event and tick).
+    void refresh();
 
     TitleBox* start_box = nullptr;
 
+    BoardView* map_cg = nullptr;
+    QLabel* moji_l = nullptr;
+    QLabel* moji_l2 = nullptr;
+
+    QGroupBox* menu0 = nullptr;
+    QPushButton* idou_b = nullptr;
+    QPushButton* usu_b = nullptr;
+    QPushButton* spa_b = nullptr;
+    QPushButton* Button23 = nullptr;
+    QPushButton* Button18 = nullptr;
+    QPushButton* Button3 = nullptr;
+
+    QGroupBox* menu1 = nullptr;
+    std::array<QPushButton*, 10> step_buttons{};  // by StepButton
+    QPushButton* warp_b = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* nigeru_b = nullptr;
+
+    QGroupBox* menu2 = nullptr;
+    QGroupBox* menu3 = nullptr;
+    QLabel* Label3 = nullptr;
+    std::array<QPushButton*, 19> family_buttons{};  // w1..w16, w18 by family number
+    QGroupBox* ken_box = nullptr;
+    std::array<QPushButton*, 27> sealed_buttons{};  // w20..w26 by family number
+    QGroupBox* menu4 = nullptr;
+    std::array<QPushButton*, 5> technique_buttons{};  // b1..b4 at [1..4]
+    QLabel* magic_about_l = nullptr;
+    QLabel* magic_about_l2 = nullptr;
+
+    QGroupBox* item_box = nullptr;
+    QListWidget* item_list = nullptr;
+    QLabel* item_about = nullptr;
+    QPushButton* item_use = nullptr;
+    QPushButton* Button22 = nullptr;
+
+    QSlider* TrackBar1 = nullptr;
+    StatusPanelView* status_panel = nullptr;
+    QLabel* party_about_l = nullptr;
+
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;
+    QTimer* Timer4 = nullptr;
+    QTimer* SpeechTimer = nullptr;
+
     // Developer buttons at x = 728, outside the 725-pixel client area.
-    QPushButton* BitBtn2 = nullptr;  // "ＴＲＡＶＥＬ"
-    QPushButton* BitBtn4 = nullptr;  // "初期化"
+    QPushButton* BitBtn1 = nullptr;   // "通常戦闘"
+    QPushButton* BitBtn2 = nullptr;   // "ＴＲＡＶＥＬ"
+    QPushButton* BitBtn3 = nullptr;   // "ボス戦"
+    QPushButton* BitBtn4 = nullptr;   // "初期化"
+    QPushButton* Button21 = nullptr;  // "敵全滅"
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
+    void build_menus();
+    void build_item_box_and_slider();
+    void build_developer_buttons();
+    // Runs a handler of the model, then brings the widgets up to date.
+    template <typename F>
+    void handle(F f);
+    void sync_driver(QTimer* t, bool on, int ms);
+    void load_slider_position();
+    void save_slider_position();
+
     ShellModel& shell_;
+    GameState& gs_;
+    Dialogs& dialogs_;
+    PictureCache pictures_;
+    BattleModel model_;
+    std::map<QObject*, std::function<void()>> hovers_;  // technique and sealed-sword buttons
 };
 
 }  // namespace lum

@@ -1,17 +1,46 @@
 #pragma once
 
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "battle/result_model.h"
 #include "shell/screen_page.h"
 
 namespace lum {
 
-// `TForm2`: the rewards after a won battle.
+// `TForm2`: the rewards after a won battle, revealed line by line; a click anywhere brings the
+// rest out at once. Painted from ResultModel after every event and tick.
 class ResultDialog : public ScreenPage {
     Q_OBJECT
   public:
-    explicit ResultDialog(QWidget* parent = nullptr)
-        : ScreenPage(QStringLiteral("戦闘終了"), QSize(470, 256), parent) {
-        setObjectName("Form2");
-    }
+    ResultDialog(GameState& gs, Sound& sound, Screens& screens, const std::string& caption,
+                 QWidget* parent = nullptr);
+
+    void FormShow() override;
+    void FormHide() override;
+
+    ResultModel& model() { return model_; }
+    void refresh();
+
+    QLabel* clear_l = nullptr;
+    QLabel* clear_l0 = nullptr;  // its shadow
+    QLabel* clear_l1 = nullptr;
+    QLabel* clear_l2 = nullptr;
+    QLabel* clear_l4 = nullptr;
+    QLabel* clear_l5 = nullptr;
+    QPushButton* next_b = nullptr;
+    QTimer* Timer1 = nullptr;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+  private:
+    template <typename F>
+    void handle(F f);
+
+    ResultModel model_;
 };
 
 }  // namespace lum

@@ -160,16 +160,13 @@ void staged_closing(BattleContext& ctx, const std::array<TEnemyEntry, kStageEnem
     draw_units(ctx);
     ctx.w.moji_l2_visible = true;
     for (int i = kFirstParty; i <= kLastParty; ++i) ctx.w.party[i].opaque = false;
-    for (const TEnemyEntry& entry : entries) {
-        if (entry.speech.empty()) continue;
-        ctx.w.moji_l2 = entry.speech;
-        ctx.pacing.repaint_now();
-        ctx.pacing.pause_ms(saturate(3LL * ctx.gs.speed_ms));
-    }
-    ctx.w.moji_l2_visible = false;
-    ctx.gs.cur_unit = 0;
-    open_next_party_turn(ctx);
-    ctx.set_timers(true);
+    ctx.w.speech.clear();
+    for (const TEnemyEntry& entry : entries)
+        if (!entry.speech.empty()) ctx.w.speech.push_back(entry.speech);
+    // Each line stays 3 x speed_ms; the battle screen's timer steps them (speech_tick), so the
+    // window keeps painting and the music keeps playing meanwhile.
+    ctx.w.speech_running = true;
+    speech_tick(ctx);
 }
 
 }  // namespace
@@ -283,6 +280,27 @@ void start_random_battle(BattleContext& ctx) {
     gs.cur_unit = 0;
     open_next_party_turn(ctx);
     ctx.set_timers(true);
+}
+
+bool speech_tick(BattleContext& ctx) {
+    BattleWidgets& w = ctx.w;
+    if (!w.speech_running) return false;
+    if (!w.speech.empty()) {
+        w.moji_l2 = w.speech.front();
+        w.speech.pop_front();
+        ctx.pacing.repaint_now();
+        return true;
+    }
+    w.speech_running = false;
+    w.moji_l2_visible = false;
+    ctx.gs.cur_unit = 0;
+    open_next_party_turn(ctx);
+    ctx.set_timers(true);
+    return false;
+}
+
+int speech_interval_ms(const GameState& gs) {
+    return saturate(3LL * gs.speed_ms);
 }
 
 void draw_units(BattleContext& ctx) {

@@ -25,10 +25,17 @@ int party_picture_number(const std::string& name, int state, int stage_no);
 std::string party_picture_file(const TChara& c, int stage_no);
 std::string enemy_class_picture(int job);  // unit<job>.bmp
 
-// The three battle starts; each ends with the first party turn offered and both battle timers on.
+// The three battle starts; each ends with the first party turn offered and both battle timers
+// on. A story or region battle whose enemies speak shows the first line instead and leaves
+// `speech_running` set: speech_tick, every speech_interval_ms, shows the next line and after
+// the last one opens the first turn.
 void start_story_battle(BattleContext& ctx);
 void start_region_battle(BattleContext& ctx);
 void start_random_battle(BattleContext& ctx);
+
+// One step of the speech before a battle; false once the first turn has been opened.
+bool speech_tick(BattleContext& ctx);
+int speech_interval_ms(const GameState& gs);  // 3 x speed_ms
 
 // Places the unit pictures and HP labels and rebuilds `grid` from slots 0..20; does nothing
 // while the battle screen is hidden.

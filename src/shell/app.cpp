@@ -10,6 +10,7 @@
 
 #include "battle/battle_screen.h"
 #include "battle/result_dialog.h"
+#include "battle/setup.h"
 #include "shell/main_window.h"
 #include "shell/qt_dialogs.h"
 #include "shell/router.h"
@@ -32,6 +33,7 @@ App::App(Options options)
     gs_.game_dir = options.game_dir;
     gs_.save_dir = options.save_dir;
     installed_ = options.installed;
+    // Before the screens: the battle screen still reads its own remembered slider after this.
     settings_to_state(settings_, gs_);
     window_ = std::make_unique<MainWindow>(QSize(725, 493));
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(window_.get());
@@ -41,10 +43,14 @@ App::App(Options options)
 
     // The game's order: battle screen, result dialog, travel screen, story screen. Only the
     // battle screen (with the title box) is needed for the first paint.
-    battle_ = new BattleScreen(*shell_);
+    battle_ = new BattleScreen(*shell_, gs_, *dialogs_, proxy_, *router_);
     router_->add(ScreenId::battle, battle_);
-    router_->add_lazy(ScreenId::result, [] { return new ResultDialog(); });
-    router_->add_lazy(ScreenId::travel, [] { return new TravelScreen(); });
+    router_->add_lazy(ScreenId::result, [this] {
+        return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
+    });
+    router_->add_lazy(ScreenId::travel, [this] {
+        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+    });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
@@ -67,6 +73,20 @@ App::~App() {
     proxy_.attach(nullptr);
     front_ = nullptr;
     sound_.reset();
+}
+
+BattleModel& App::battle_model() {
+    return battle_->model();
+}
+
+// The battles the travel places start: the battle screen's model sets them up and runs them.
+BattleStarts App::battle_starts() {
+    auto start = [this](BattleKind kind) { return [this, kind] { battle_model().start(kind); }; };
+    return {start(BattleKind::story), start(BattleKind::region), start(BattleKind::random)};
+}
+
+TravelScreen& App::travel_screen() {
+    return static_cast<TravelScreen&>(*router_->page(ScreenId::travel));
 }
 
 StoryScreen& App::story_screen() {

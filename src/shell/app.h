@@ -8,12 +8,14 @@
 #include "state/game_state.h"
 #include "state/player_settings.h"
 #include "state/ports.h"
+#include "travel/travel_model.h"
 
 namespace lum {
 
 class MainWindow;
 class Router;
 class ShellModel;
+class BattleModel;
 class BattleScreen;
 class ResultDialog;
 class TravelScreen;
@@ -53,7 +55,10 @@ class App : public QObject {
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
+    // How the travel screen starts battles (it is a BattleStarter).
+    BattleModel& battle_model();
     StoryScreen& story_screen();
+    TravelScreen& travel_screen();
 
     // The settings dialog (modal). The title box's 設定 button and F2 open it; the travel
     // screen's config box calls it too.
@@ -70,6 +75,7 @@ class App : public QObject {
     void start_sound();
     void restart_sound();
     void remember_settings();
+    BattleStarts battle_starts();
 
     GameState gs_;
     SoundProxy proxy_;

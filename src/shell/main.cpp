@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "battle/battle_model.h"
+#include "battle/battle_screen.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/qt_settings_store.h"
+#include "shell/shell_model.h"
+#include "shell/title_box.h"
 #include "state/save_location.h"
 #include "story/story_screen.h"
 
@@ -34,7 +38,7 @@ class ShownReporter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string scene;
+    std::string scene, battle;
     int zoom = 0;  // from the command line; 0: the settings' own
     bool print_save_dir = false;
     // Options that must act before Qt starts.
@@ -51,13 +55,21 @@ int main(int argc, char** argv) {
             print_save_dir = true;
         } else if ((a == "--scene" && i + 1 < argc) || a.rfind("--scene=", 0) == 0) {
             scene = a == "--scene" ? argv[++i] : a.substr(8);
+        } else if ((a == "--battle" && i + 1 < argc) || a.rfind("--battle=", 0) == 0) {
+            battle = a == "--battle" ? argv[++i] : a.substr(9);
+            if (battle != "story" && battle != "region" && battle != "random") {
+                std::fprintf(stderr, "luminaria: --battle takes story, region or random\n");
+                return 2;
+            }
         } else if (a == "--help" || a == "-h") {
             std::printf(
-                "usage: luminaria [--zoom N] [--scene NAME] [--save-dir]\n"
+                "usage: luminaria [--zoom N] [--scene NAME] [--battle KIND] [--save-dir]\n"
                 "  --zoom N       show the window N times larger (1..8) this time\n"
                 "  --save-dir     print the folder that holds the save and end\n"
                 "  --scene NAME   play one scene straight away, for authors: story12 plays\n"
                 "                 dat/story12.dat, people15 dat/people15.dat (nothing is saved)\n"
+                "  --battle KIND  continue the save and fight a story, region or random battle\n"
+                "                 of its stage on the map of place 0 (nothing is saved)\n"
                 "  F2 opens the settings; F11 or Alt+Enter toggles full screen.\n");
             return 0;
         }
@@ -129,5 +141,15 @@ int main(int argc, char** argv) {
     if (!app.start()) return 1;
     for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
+    if (!battle.empty()) {
+        app.shell().Button2Click();
+        app.battle_screen().start_box->refresh();
+        app.state().save_on_close = false;
+        const auto kind = battle == "story"    ? lum::BattleKind::story
+                          : battle == "region" ? lum::BattleKind::region
+                                               : lum::BattleKind::random;
+        app.battle_model().start(kind);
+        app.battle_screen().refresh();
+    }
     return QApplication::exec();
 }

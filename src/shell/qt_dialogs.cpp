@@ -1,25 +1,25 @@
 #include "shell/qt_dialogs.h"
 
 #include <QMessageBox>
+#include <QPushButton>
+
+#include "ui/game_text.h"
 
 namespace lum {
-
-QString game_text(const std::string& text) {
-    QString s = QString::fromStdString(text);
-    s.replace("\r\n", "\n");
-    s.replace('\r', '\n');
-    return s;
-}
 
 void QtDialogs::inform(const std::string& text) {
     QMessageBox box(QMessageBox::Information, QStringLiteral("ルミナリア"), game_text(text),
                     QMessageBox::Ok, parent_);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 bool QtDialogs::ask_yes_no(const std::string& text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), game_text(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
+    // The game speaks Japanese whatever the desktop's language is.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
     box.setDefaultButton(QMessageBox::Yes);
     // Closing the box is not an explicit "No": only "No" cancels.
     return box.exec() != QMessageBox::No;

@@ -17,6 +17,4 @@ class QtDialogs : public Dialogs {
     QWidget* parent_;
 };
 
-QString game_text(const std::string& text);
-
 }  // namespace lum

@@ -149,16 +149,50 @@ TEST(StoryBattle, LeaderIsOneLevelUpWithTheTableAiko) {
     }
 }
 
-TEST(StoryBattle, SpeechLinesPauseThreeTicksEachAndEmptyOnesCostNothing) {
+TEST(StoryBattle, SpeechLinesStayOneSpeechTickEachAndEmptyOnesCostNothing) {
     Rig r;
     r.gs.speed_ms = 312;
+    r.gs.chara[1] = {};
+    r.gs.chara[1].name = "勇者";
+    r.gs.chara[1].state = kStateNormal;
+    r.gs.chara[1].lifespan = 5;
     r.gs.stage_enemies[0] = {"ボス", "", "", "", 0, 0, 1, "覚悟しろ"};
     r.gs.stage_enemies[2].speech = "";
     r.gs.stage_enemies[4].speech = "逃がさない";
     start_story_battle(r.ctx);
-    EXPECT_EQ(r.pacing.pauses, (std::vector<int>{936, 936}));
+    EXPECT_EQ(speech_interval_ms(r.gs), 936);
+    EXPECT_TRUE(r.pacing.pauses.empty());  // nothing blocks: the screen's timer steps the lines
+    EXPECT_EQ(r.ctx.w.moji_l2, "覚悟しろ");
+    EXPECT_TRUE(r.ctx.w.moji_l2_visible);
+    EXPECT_FALSE(r.ctx.w.menu0);
+    EXPECT_FALSE(r.ctx.w.timer3 || r.ctx.w.timer4);
+
+    EXPECT_TRUE(speech_tick(r.ctx));
     EXPECT_EQ(r.ctx.w.moji_l2, "逃がさない");
+    EXPECT_TRUE(r.ctx.w.moji_l2_visible);
+    EXPECT_FALSE(r.ctx.w.menu0);
+
+    EXPECT_FALSE(speech_tick(r.ctx));
     EXPECT_FALSE(r.ctx.w.moji_l2_visible);
+    EXPECT_EQ(r.gs.cur_unit, 1);
+    EXPECT_TRUE(r.ctx.w.menu0);
+    EXPECT_EQ(r.ctx.w.moji_l, "勇者の攻撃");
+    EXPECT_TRUE(r.ctx.w.timer3 && r.ctx.w.timer4);
+    EXPECT_FALSE(speech_tick(r.ctx));  // over: further ticks change nothing
+    EXPECT_EQ(r.gs.cur_unit, 1);
+}
+
+TEST(StoryBattle, WithoutSpeechTheFirstTurnOpensAtOnce) {
+    Rig r;
+    r.gs.chara[1].name = "勇者";
+    r.gs.chara[1].state = kStateNormal;
+    r.gs.chara[1].lifespan = 5;
+    r.gs.stage_enemies[0].state = 1;
+    start_story_battle(r.ctx);
+    EXPECT_FALSE(r.ctx.w.speech_running);
+    EXPECT_FALSE(r.ctx.w.moji_l2_visible);
+    EXPECT_TRUE(r.ctx.w.menu0);
+    EXPECT_EQ(r.gs.cur_unit, 1);
 }
 
 TEST(RegionBattle, LevelsHpAndAikoFollowTheOtherRegionRule) {

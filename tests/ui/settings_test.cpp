@@ -284,7 +284,7 @@ class SettingsTest : public QObject {
         // Enter on コンティニュー continues.
         QTest::keyClick(t.Button2, Qt::Key_Return);
         QVERIFY(app.router().visible(ScreenId::travel));
-        QCOMPARE(sounds.back(), std::string("ok"));
+        QVERIFY(std::find(sounds.begin(), sounds.end(), "ok") != sounds.end());
     }
 
     void messageBoxesAnswerEnterAndEsc() {

@@ -69,6 +69,27 @@ fs::path make_game_dir(const std::string& name, void (*tweak)(GameState&)) {
     return root;
 }
 
+fs::path copy_built_game(const std::string& name) {
+    fs::path root =
+        fs::temp_directory_path() / ("lum_ui_" + std::to_string(::getpid()) + "_" + name);
+    fs::remove_all(root);
+    fs::create_directories(root / "mid");
+    for (const char* sub : {"dat", "cg"})
+        fs::copy(fs::path(LUM_GAME_DIR) / sub, root / sub, fs::copy_options::recursive);
+    return root;
+}
+
+App::Options fake_port_options(const fs::path& dir, std::vector<std::string>& sounds,
+                               FakeDialogs*& dialogs) {
+    App::Options o;
+    o.game_dir = dir;
+    auto d = std::make_unique<FakeDialogs>();
+    dialogs = d.get();
+    o.dialogs = std::move(d);
+    o.sound = std::make_unique<RecordingSound>(sounds);
+    return o;
+}
+
 void remove_game_dirs() {
     const std::string prefix = "lum_ui_" + std::to_string(::getpid()) + "_";
     std::error_code ec;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/app.h"
 #include "state/game_state.h"
 #include "state/ports.h"
 #include "support/port_fakes.h"
@@ -30,6 +31,15 @@ class RecordingSound : public Sound {
 // A game folder under the temporary directory with every master file, a save and the stage
 // files 0 and 61. `tweak` may change the save before it is written.
 std::filesystem::path make_game_dir(const std::string& name, void (*tweak)(GameState&) = nullptr);
+
+// A copy of the built game folder's dat/ and cg/ (mid/ left empty), so a test plays the real
+// content without touching the build's save. Removed by remove_game_dirs too.
+std::filesystem::path copy_built_game(const std::string& name);
+
+// What an App over `dir` needs to run on fakes: message boxes answered from a script (handed
+// back in `dialogs`) and sounds recorded into `sounds`.
+App::Options fake_port_options(const std::filesystem::path& dir, std::vector<std::string>& sounds,
+                               FakeDialogs*& dialogs);
 
 std::string file_bytes(const std::filesystem::path& p);
 

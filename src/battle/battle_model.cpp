@@ -1,0 +1,398 @@
+#include "battle/battle_model.h"
+
+#include <algorithm>
+
+#include "battle/battle_clock.h"
+#include "battle/battle_end.h"
+#include "battle/clamping.h"
+#include "battle/setup.h"
+#include "battle/techniques.h"
+
+namespace lum {
+
+// Marks a handler that may open a message box: timer ticks arriving from inside that box's
+// event loop must not step the battle underneath it.
+struct BattleModel::Busy {
+    explicit Busy(BattleModel& m) : m_(m), was_(m.busy_) { m.busy_ = true; }
+    ~Busy() {
+        m_.busy_ = was_;
+        m_.after_message_change();
+    }
+    BattleModel& m_;
+    bool was_;
+};
+
+int speed_for_slider(int position) {
+    return std::clamp(position, kSliderMin, kSliderMax) * 52 + 260;
+}
+
+int enemy_interval(int speed_ms) {
+    return saturate(static_cast<long long>(speed_ms) * 3 / 2);
+}
+
+BattleModel::BattleModel(GameState& gs, Dialogs& dialogs, Sound& sound, Pacing& pacing,
+                         Screens& screens)
+    : ctx_{gs, dialogs, sound, pacing, screens, {}} {
+    refresh_skill_buttons();
+}
+
+void BattleModel::start(BattleKind kind) {
+    if (busy_) return;
+    Busy b(*this);
+    item_box.visible = false;
+    hover_slot = 0;
+    moji_l_yellow = false;
+    refresh_skill_buttons();
+    switch (kind) {
+        case BattleKind::story:
+            start_story_battle(ctx_);
+            break;
+        case BattleKind::region:
+            start_region_battle(ctx_);
+            break;
+        case BattleKind::random:
+            start_random_battle(ctx_);
+            break;
+    }
+}
+
+void BattleModel::FormShow() {
+    refresh_skill_buttons();
+}
+
+void BattleModel::FormHide() {
+    // The drivers act only while the screen shows; the next setup shows it again.
+    ctx_.w.battle_shown = false;
+    item_box.visible = false;
+    fast_forward_ = false;
+}
+
+void BattleModel::refresh_skill_buttons() {
+    const GameState& gs = ctx_.gs;
+    bool any_special = false;
+    for (int f = 1; f <= 18; ++f) {
+        family_visible[f] = f != 17 && gs.skill_flags[f] == 1;
+        const bool special = (f >= 8 && f <= 15) || f == 18;
+        if (special && family_visible[f]) any_special = true;
+    }
+    Label3_visible = !any_special;
+    sealed = sealed_sword_buttons(gs);
+}
+
+// ---------------------------------------------------------------- command menu
+
+bool BattleModel::turn_open() const {
+    const GameState& gs = ctx_.gs;
+    return ctx_.w.battle_shown && gs.cur_unit >= kFirstParty && gs.cur_unit <= kLastParty &&
+           gs.player_phase == 0 && !busy_;
+}
+
+bool BattleModel::awaiting_command() const {
+    return turn_open() && !ctx_.w.warp_click_armed && !ctx_.w.speech_running;
+}
+
+void BattleModel::idou_bClick() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    open_movement_panel(ctx_);
+}
+
+void BattleModel::usu_bClick() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    open_normal_families(ctx_);
+}
+
+void BattleModel::spa_bClick() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    open_special_families(ctx_);
+}
+
+void BattleModel::Button23Click() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    open_sealed_sword_box(ctx_);
+}
+
+void BattleModel::Button18Click() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    BattleWidgets& w = ctx_.w;
+    w.menu0 = w.ken_box = w.menu2 = w.menu3 = w.menu4 = false;
+    ctx_.sound.play_step_sound();
+    item_box.visible = true;
+    refresh_item_list();
+}
+
+void BattleModel::Button3Click() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    wait_command(ctx_);
+}
+
+void BattleModel::command(Command c) {
+    switch (c) {
+        case Command::idou:
+            return idou_bClick();
+        case Command::usu:
+            return usu_bClick();
+        case Command::spa:
+            return spa_bClick();
+        case Command::ken:
+            return Button23Click();
+        case Command::item:
+            return Button18Click();
+        case Command::wait:
+            return Button3Click();
+    }
+}
+
+// ---------------------------------------------------------------- movement panel
+
+void BattleModel::step_click(StepButton s) {
+    if (!turn_open() || !ctx_.w.menu1) return;
+    const StepButtons& e = ctx_.w.steps;
+    const bool enabled[] = {e.mae,  e.mae2, e.usiro, e.usiro2, e.ue,
+                            e.sita, e.mae3, e.mae4,  e.usiro3, e.usiro4};
+    if (!enabled[static_cast<int>(s)]) return;
+    Busy b(*this);
+    step(ctx_, s);
+}
+
+void BattleModel::warp_bClick() {
+    if (!turn_open() || !ctx_.w.menu1 || !ctx_.w.steps.warp) return;
+    Busy b(*this);
+    random_warp(ctx_);
+}
+
+void BattleModel::Button4Click() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    cancel_movement(ctx_);
+}
+
+void BattleModel::nigeru_bClick() {
+    if (!turn_open()) return;
+    Busy b(*this);
+    flee(ctx_);
+}
+
+// ---------------------------------------------------------------- techniques
+
+void BattleModel::family_click(int family) {
+    if (!turn_open() || family < 1 || family > 18 || !family_visible[family]) return;
+    if (family <= 15 && !ctx_.w.family_enabled[family]) return;
+    Busy b(*this);
+    open_technique_panel(ctx_, family);
+}
+
+void BattleModel::technique_click(int slot) {
+    if (!turn_open() || !ctx_.w.menu4) return;
+    Busy b(*this);
+    choose_technique(ctx_, slot);
+}
+
+void BattleModel::technique_hover(int slot) {
+    if (!ctx_.w.menu4 || busy_) return;
+    point_at_technique(ctx_, slot);
+}
+
+void BattleModel::sealed_click(int family) {
+    if (!turn_open() || !ctx_.w.ken_box || family < kFirstSealed || family > kLastSealed) return;
+    if (!sealed.enabled[family]) return;
+    Busy b(*this);
+    choose_sealed_sword(ctx_, family);
+}
+
+void BattleModel::sealed_hover(int family) {
+    if (!ctx_.w.ken_box || busy_) return;
+    point_at_sealed_sword(ctx_, family);
+}
+
+// ---------------------------------------------------------------- board and pointer
+
+void BattleModel::map_cgMouseDown(int x, int y) {
+    if (busy_ || !ctx_.w.battle_shown) return;
+    Busy b(*this);
+    warp_to_clicked_square(ctx_, x, y);
+}
+
+void BattleModel::map_cgMouseMove() {
+    ctx_.gs.sel_unit = ctx_.gs.cur_unit;
+    hover_slot = 0;
+}
+
+void BattleModel::unit_hover(int slot) {
+    const bool party = slot >= kFirstParty && slot <= kLastParty;
+    const bool enemy = slot >= kFirstEnemy && slot <= kLastEnemy;
+    if (!party && !enemy) return map_cgMouseMove();
+    ctx_.gs.sel_unit = static_cast<byte>(slot);
+    hover_slot = slot;
+}
+
+void BattleModel::FormMouseMove() {
+    hover_slot = 0;
+    pointer_over_background(ctx_);
+}
+
+// ---------------------------------------------------------------- item box
+
+void BattleModel::refresh_item_list() {
+    item_box.entries = owned_item_entries(ctx_.gs);
+    item_box.selected = -1;
+    item_box.item_about.clear();
+}
+
+void BattleModel::item_listMouseDown(int row) {
+    if (!item_box.visible) return;
+    GameState& gs = ctx_.gs;
+    const int count = static_cast<int>(item_box.entries.size());
+    item_box.selected = row >= 0 && row < count ? row : -1;
+    gs.sel_item = 0;
+    if (item_box.selected >= 0) gs.sel_item = pick_item(gs, item_box.entries[row].second);
+    item_box.item_about = item_about_text(gs, gs.sel_item);
+}
+
+void BattleModel::refuse(const std::string& text) {
+    ctx_.sound.play_effect("off1.wav");
+    ctx_.w.moji_l = text;
+}
+
+void BattleModel::item_useClick() {
+    if (!item_box.visible || !turn_open()) return;
+    Busy b(*this);
+    GameState& gs = ctx_.gs;
+    if (item_box.selected < 0) return refuse("アイテムが選択されていません");
+    const int kind = gs.item_at(gs.sel_item).kind;
+    if (kind == kKindCard) return refuse("【カード】はここでは使用できません。");
+    if (is_sword_kind(kind))
+        return refuse("【剣タイプ】のアイテムは【ソードショップ】に持っていかないと使えません。");
+    if (kind == kKindScore) return refuse("【楽譜】はここでは使用できません。");
+
+    const ItemUseResult r = use_item(gs, ctx_.dialogs, ctx_.sound, gs.sel_item, true);
+    ctx_.w.moji_l = r.message;
+    moji_l_yellow = r.yellow;
+    yellow_text_ = r.message;
+    for (int p : r.revived)
+        if (p >= kFirstParty && p <= kLastParty)
+            ctx_.w.party[p].picture = party_picture_file(gs.chara[p], gs.stage_no);
+    refresh_item_list();
+    item_box.visible = false;
+    gs.player_result_msg = ctx_.w.moji_l;
+    gs.player_phase = 3;
+}
+
+void BattleModel::Button22Click() {
+    if (!item_box.visible) return;
+    Busy b(*this);
+    item_box.visible = false;
+    ctx_.w.menu0 = true;
+    ctx_.sound.play_effect("off1.wav");
+}
+
+// ---------------------------------------------------------------- slider and timers
+
+void BattleModel::TrackBar1Change(int position) {
+    slider_position_ = std::clamp(position, kSliderMin, kSliderMax);
+    ctx_.gs.speed_ms = speed_for_slider(slider_position_);
+}
+
+int BattleModel::timer4_ms() const {
+    return fast_forward_ ? speed_for_slider(kSliderMin) : timer4_ms_;
+}
+
+int BattleModel::timer3_ms() const {
+    return fast_forward_ ? enemy_interval(speed_for_slider(kSliderMin)) : timer3_ms_;
+}
+
+int BattleModel::speech_ms() const {
+    return speech_interval_ms(ctx_.gs);
+}
+
+void BattleModel::Timer1Timer() {
+    redraw_tick(ctx_);
+    // A unit that left the board takes its highlight with it.
+    if (hover_slot != 0 && ctx_.gs.chara_at(hover_slot).state == kStateEmpty) hover_slot = 0;
+}
+
+void BattleModel::Timer2Timer() {
+    GameState& gs = ctx_.gs;
+    if (!clamp_values(gs)) return;
+    const int u = gs.sel_unit;
+    panel = status_panel_texts(gs, u, PanelScreen::battle);
+    if (u >= kFirstEnemy && u <= kLastEnemy)
+        portrait = ctx_.w.enemy_portrait[u - 10];
+    else if (u >= kFirstParty && u <= kLastParty)
+        portrait = portrait_file(gs.chara[u].name, gs.stage_no);
+}
+
+void BattleModel::Timer4Timer() {
+    if (!ctx_.w.timer4 || busy_) return;
+    Busy b(*this);
+    timer4_ms_ = party_half_tick(ctx_);
+}
+
+void BattleModel::Timer3Timer() {
+    if (!ctx_.w.timer3 || busy_) return;
+    Busy b(*this);
+    timer3_ms_ = enemy_half_tick(ctx_);
+}
+
+void BattleModel::SpeechTimer() {
+    if (busy_) return;
+    Busy b(*this);
+    speech_tick(ctx_);
+}
+
+void BattleModel::after_message_change() {
+    // The yellow background belongs to the item's message only.
+    if (moji_l_yellow && ctx_.w.moji_l != yellow_text_) moji_l_yellow = false;
+}
+
+// ---------------------------------------------------------------- keys
+
+void BattleModel::command_key(int n) {
+    // Only what the mouse could reach: the menu must show and not lie under another panel.
+    if (n < 1 || n > 6 || !ctx_.w.menu0 || ctx_.w.menu1 || item_box.visible) return;
+    command(static_cast<Command>(n - 1));
+}
+
+void BattleModel::escape() {
+    BattleWidgets& w = ctx_.w;
+    if (item_box.visible) return Button22Click();
+    if (w.menu1) return Button4Click();
+    if (!turn_open()) return;
+    if (w.menu4) {
+        w.menu4 = false;
+    } else if (w.menu2 || w.menu3 || w.ken_box) {
+        w.menu2 = w.menu3 = w.ken_box = false;
+    } else {
+        return;
+    }
+    w.magic_about_l.clear();
+    w.magic_about_l2.clear();
+    ctx_.sound.play_effect("off1.wav");
+}
+
+void BattleModel::arrow(Arrow a) {
+    switch (a) {
+        case Arrow::left:
+            return step_click(StepButton::mae);
+        case Arrow::right:
+            return step_click(StepButton::usiro);
+        case Arrow::up:
+            return step_click(StepButton::ue);
+        case Arrow::down:
+            return step_click(StepButton::sita);
+    }
+}
+
+void BattleModel::Button21Click() {
+    if (busy_ || !ctx_.w.battle_shown) return;
+    Busy b(*this);
+    for (int e = kFirstEnemy; e <= kLastEnemy; ++e) ctx_.gs.chara[e].hp = 0;
+    check_battle_end(ctx_);
+}
+
+}  // namespace lum

@@ -1,0 +1,153 @@
+#pragma once
+
+// The battle screen without widgets. It owns the battle's visible state (the widgets of
+// `BattleWidgets` plus the skill buttons, the item box, the status panel, the slider and the
+// timers) and the screen's event handlers under the game's names; the rules it calls live in
+// setup, battle_clock, movement, techniques, sealed_sword and battle_end. The Qt view paints
+// this state and forwards input, nothing more.
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "battle/battle_context.h"
+#include "battle/battle_starter.h"
+#include "battle/movement.h"
+#include "battle/sealed_sword.h"
+#include "battle/status_panel.h"
+#include "travel/item_use.h"
+
+namespace lum {
+
+inline constexpr int kBattleTickMs = 50;  // Timer1 (board) and Timer2 (status panel)
+inline constexpr int kSliderMin = 1, kSliderMax = 9, kSliderStart = 5;
+inline constexpr int kFirstTimer4Ms = 1000, kFirstTimer3Ms = 500;
+
+// `speed_ms` for a slider position: position x 52 + 260.
+int speed_for_slider(int position);
+// The enemy driver's interval for a tempo: speed_ms x 3 / 2.
+int enemy_interval(int speed_ms);
+
+// The six buttons of `menu0`, top to bottom (the number keys 1..6).
+enum class Command { idou, usu, spa, ken, item, wait };
+enum class Arrow { left, right, up, down };
+
+struct ItemBox {
+    bool visible = false;
+    std::vector<std::pair<int, std::string>> entries;  // (item number, name), number order
+    int selected = -1;                                 // row of `item_list`, -1 for none
+    std::string item_about;
+};
+
+class BattleModel : public BattleStarter {
+  public:
+    BattleModel(GameState& gs, Dialogs& dialogs, Sound& sound, Pacing& pacing, Screens& screens);
+
+    // Travel places (and the developer buttons) start battles through this; the caller has set
+    // `battle_area`.
+    void start(BattleKind kind) override;
+
+    // The battle screen becomes visible / stops being visible.
+    void FormShow();
+    void FormHide();
+
+    // ---- the command menu `menu0`
+    void idou_bClick();    // "移動"
+    void usu_bClick();     // "通常技"
+    void spa_bClick();     // "特殊技"
+    void Button23Click();  // "封印剣"
+    void Button18Click();  // "アイテム"
+    void Button3Click();   // "待機"
+    void command(Command c);
+
+    // ---- the movement panel `menu1`
+    void step_click(StepButton b);  // ignored unless that step is enabled
+    void warp_bClick();
+    void Button4Click();  // "cancel"
+    void nigeru_bClick();
+
+    // ---- family boxes, technique panel and the sealed sword
+    void family_click(int family);   // w1..w16, w18
+    void technique_click(int slot);  // b1..b4
+    void technique_hover(int slot);  // b1MouseMove..b4MouseMove
+    void sealed_click(int family);   // w20..w26
+    void sealed_hover(int family);   // w20MouseMove..w26MouseMove
+
+    // ---- the board and the pointer. Board coordinates are those of `map_cg`.
+    void map_cgMouseDown(int x, int y);
+    void map_cgMouseMove();
+    void unit_hover(int slot);  // party1..5MouseMove (1..5), enemy1..5MouseMove (11..15)
+    void FormMouseMove();       // form background and the menu boxes
+
+    // ---- the item box
+    void item_listMouseDown(int row);  // -1 when the click hit no entry
+    void item_useClick();
+    void Button22Click();  // "Cancel"
+
+    // ---- the speed slider `TrackBar1`
+    void TrackBar1Change(int position);
+    int slider_position() const { return slider_position_; }
+
+    // ---- timers
+    void Timer1Timer();  // board redraw
+    void Timer2Timer();  // status panel and clamping
+    void Timer3Timer();  // enemy half
+    void Timer4Timer();  // party half
+    void SpeechTimer();  // the enemies' lines before a story or region battle
+
+    // ---- keys for tactics players
+    void command_key(int n);  // 1..6: the six commands while `menu0` can be clicked
+    void escape();            // closes the panel on top
+    void arrow(Arrow a);      // the four plain steps while `menu1` is open
+    void set_fast_forward(bool on) { fast_forward_ = on; }
+    bool fast_forward() const { return fast_forward_; }
+
+    // ---- developer buttons
+    void BitBtn1Click() { start(BattleKind::random); }  // "通常戦闘"
+    void BitBtn3Click() { start(BattleKind::story); }   // "ボス戦"
+    void Button21Click();                               // "敵全滅"
+
+    // ---- what the screen shows
+    const BattleWidgets& widgets() const { return ctx_.w; }
+    BattleWidgets& widgets() { return ctx_.w; }
+    BattleContext& context() { return ctx_; }
+
+    // w1..w16 and w18 by family number: shown when the family is learned.
+    std::array<bool, 19> family_visible{};
+    bool Label3_visible = true;  // "技を修得していません" behind the special families
+    SealedButtons sealed;
+    ItemBox item_box;
+    StatusPanelTexts panel;
+    std::string portrait;        // my_cg: file under cg/, empty until a unit is shown
+    bool moji_l_yellow = false;  // an item's message
+    int hover_slot = 0;          // the unit under the pointer (its square is highlighted)
+
+    bool timer3_on() const { return ctx_.w.timer3 && ctx_.w.battle_shown; }
+    bool timer4_on() const { return ctx_.w.timer4 && ctx_.w.battle_shown; }
+    bool speech_on() const { return ctx_.w.speech_running && ctx_.w.battle_shown; }
+    // Space held puts both drivers at the intervals of the slider's fast end.
+    int timer3_ms() const;
+    int timer4_ms() const;
+    int speech_ms() const;
+    // A party member waits for a command (no action's messages are running).
+    bool awaiting_command() const;
+
+  private:
+    struct Busy;
+    bool turn_open() const;
+    void refresh_skill_buttons();
+    void refresh_item_list();
+    void refuse(const std::string& text);
+    void after_message_change();
+
+    BattleContext ctx_;
+    int slider_position_ = kSliderStart;
+    int timer4_ms_ = kFirstTimer4Ms;
+    int timer3_ms_ = kFirstTimer3Ms;
+    bool fast_forward_ = false;
+    bool busy_ = false;  // a handler is inside a message box: the drivers must not re-enter
+    std::string yellow_text_;
+};
+
+}  // namespace lum

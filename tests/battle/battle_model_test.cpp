@@ -1,0 +1,548 @@
+#include <gtest/gtest.h>
+
+#include "battle/battle_clock.h"
+#include "battle/battle_model.h"
+#include "battle/result_model.h"
+#include "battle_fakes.h"
+
+namespace lum::test {
+namespace {
+
+struct ModelRig {
+    GameState gs;
+    FakeDialogs dialogs;
+    FakeSound sound;
+    FakePacing pacing;
+    FakeScreens screens;
+    BattleModel m{gs, dialogs, sound, pacing, screens};
+
+    BattleWidgets& w() { return m.widgets(); }
+    TChara& put(int slot, int x, int y, int hp = 500) {
+        TChara& c = place_unit(gs, slot, x, y, hp);
+        c.lifespan = 10;
+        return c;
+    }
+    // The screen shows, the board is drawn and the first party member's turn is open.
+    void open_turn() {
+        w().battle_shown = true;
+        m.Timer1Timer();
+        gs.cur_unit = 0;
+        open_next_party_turn(m.context());
+        w().timer3 = w().timer4 = true;
+        m.Timer1Timer();
+        sound.log.clear();
+    }
+    std::string last_sound() const { return sound.log.empty() ? "" : sound.log.back(); }
+};
+
+TEST(BattleTempo, SliderSetsBothDriversFromTheirNextTick) {
+    ModelRig r;
+    r.put(1, 6, 0);
+    r.put(11, 0, 0);
+    r.open_turn();
+    EXPECT_EQ(r.gs.speed_ms, 500);  // the game's own tempo until the slider moves
+    EXPECT_EQ(r.m.slider_position(), 5);
+    EXPECT_EQ(r.m.timer4_ms(), 1000);
+    EXPECT_EQ(r.m.timer3_ms(), 500);
+
+    const struct {
+        int position, speed, party, enemy;
+    } cases[] = {{1, 312, 312, 468},
+                 {9, 728, 728, 1092},
+                 {5, 520, 520, 780},
+                 {0, 312, 312, 468},
+                 {12, 728, 728, 1092}};
+    for (const auto& c : cases) {
+        r.m.TrackBar1Change(c.position);
+        EXPECT_EQ(r.gs.speed_ms, c.speed) << c.position;
+        r.m.Timer4Timer();
+        r.m.Timer3Timer();
+        EXPECT_EQ(r.m.timer4_ms(), c.party) << c.position;
+        EXPECT_EQ(r.m.timer3_ms(), c.enemy) << c.position;
+    }
+    EXPECT_EQ(r.m.speech_ms(), 3 * 728);
+
+    // Space held: the fast end's intervals whatever the slider says, back when released.
+    r.m.set_fast_forward(true);
+    EXPECT_EQ(r.m.timer4_ms(), 312);
+    EXPECT_EQ(r.m.timer3_ms(), 468);
+    EXPECT_EQ(r.gs.speed_ms, 728);  // the tempo of pauses and the result dialog stays
+    r.m.set_fast_forward(false);
+    EXPECT_EQ(r.m.timer4_ms(), 728);
+    EXPECT_EQ(r.m.timer3_ms(), 1092);
+}
+
+TEST(BattleBoard, NotRedrawnWhileAnActionsMessagesShow) {
+    ModelRig r;
+    r.put(1, 6, 2);
+    r.put(11, 0, 2);
+    r.open_turn();
+    EXPECT_EQ(r.w().party[1].left, 6 * 64 + 1);
+    EXPECT_TRUE(r.w().party[1].opaque);
+    EXPECT_FALSE(r.w().enemy[1].opaque);
+    EXPECT_EQ(r.w().party[1].hp_label, "500/500");
+
+    r.gs.chara[1].x = 4;
+    r.gs.chara[1].hp = 321;
+    for (auto [p, e] : {std::pair{2, 0}, {3, 0}, {0, 2}, {4, 2}}) {
+        r.gs.player_phase = p;
+        r.gs.enemy_phase = e;
+        r.m.Timer1Timer();
+        EXPECT_EQ(r.w().party[1].left, 6 * 64 + 1) << p << "/" << e;
+        EXPECT_EQ(r.w().party[1].hp_label, "500/500");
+        EXPECT_EQ(r.gs.grid.at(6, 2), 1);
+    }
+    r.gs.player_phase = 4;
+    r.gs.enemy_phase = 0;
+    r.m.Timer1Timer();
+    EXPECT_EQ(r.w().party[1].left, 4 * 64 + 1);
+    EXPECT_EQ(r.w().party[1].hp_label, "321/500");
+    EXPECT_EQ(r.gs.grid.at(6, 2), 0);
+    EXPECT_EQ(r.gs.grid.at(4, 2), 1);
+}
+
+TEST(BattleFamilies, ClassDecidesWhichLearnedFamiliesOpen) {
+    ModelRig r;
+    for (int f = 1; f <= 18; ++f) r.gs.skill_flags[f] = 1;
+    r.gs.skill_flags[17] = 0;
+    TChara& c = r.put(1, 6, 2);
+    c.body = 30;
+    c.magic = 30;
+    r.put(11, 0, 2);
+    r.m.FormShow();
+    r.open_turn();
+    EXPECT_FALSE(r.m.Label3_visible);
+
+    c.job = 23;  // sees 体術 alone, in either box
+    r.m.usu_bClick();
+    EXPECT_TRUE(r.w().menu2);
+    EXPECT_TRUE(r.w().family_enabled[1]);
+    for (int f = 2; f <= 15; ++f) EXPECT_FALSE(r.w().family_enabled[f]) << f;
+    r.m.family_click(2);
+    EXPECT_FALSE(r.w().menu4);
+    r.m.spa_bClick();
+    EXPECT_TRUE(r.w().menu3);
+    EXPECT_FALSE(r.w().menu2);
+    r.m.family_click(8);
+    EXPECT_FALSE(r.w().menu4);
+    r.m.family_click(1);
+    EXPECT_TRUE(r.w().menu4);
+    EXPECT_EQ(r.w().menu4_caption, "体術");
+    EXPECT_EQ(r.w().technique_captions[4], r.gs.skill_table[1][4].name);
+
+    c.job = 22;  // everything but 体術
+    r.m.usu_bClick();
+    EXPECT_FALSE(r.w().family_enabled[1]);
+    for (int f = 2; f <= 15; ++f) EXPECT_TRUE(r.w().family_enabled[f]) << f;
+
+    // Unlearned families are not shown; with no special family the box says so.
+    r.gs.skill_flags.fill(0);
+    r.gs.skill_flags[1] = 1;
+    r.m.FormShow();
+    EXPECT_TRUE(r.m.family_visible[1]);
+    EXPECT_FALSE(r.m.family_visible[2]);
+    EXPECT_TRUE(r.m.Label3_visible);
+}
+
+TEST(BattleTechniques, LockedTechniqueShowsQuestionMarkAndRefusesItsClick) {
+    ModelRig r;
+    r.gs.skill_flags[2] = 1;
+    r.m.FormShow();
+    TChara& c = r.put(1, 6, 2);
+    c.magic = 4;  // 魔術 needs more than 4
+    c.mp = 10;
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.m.usu_bClick();
+    r.m.family_click(2);
+    for (int s = 1; s <= 4; ++s) EXPECT_EQ(r.w().technique_captions[s], "？");
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.w().magic_about_l, "まだ技を憶えていません");
+    EXPECT_EQ(r.w().magic_about_l2, "必要要素:\r【魔力】");
+    r.m.technique_click(1);
+    EXPECT_EQ(r.w().magic_about_l, "技を憶えていません");
+    EXPECT_EQ(r.gs.player_phase, 0);
+    EXPECT_TRUE(r.w().menu4);
+    EXPECT_EQ(c.mp, 10);
+}
+
+TEST(BattleTechniques, MagicPreviewFollowsEachHoverAndTheClickStrikesTheLastShown) {
+    ModelRig r;
+    r.gs.skill_flags[2] = 1;
+    r.gs.skill_table[2][1] = {"ファイア", "1/8", "炎で焼く"};
+    r.m.FormShow();
+    TChara& c = r.put(1, 6, 2);
+    c.magic = 30;
+    c.dark = 4;
+    c.mp = 10;
+    c.aiko_power = 17;
+    r.put(11, 1, 0);
+    r.put(12, 2, 3);
+    r.put(13, 0, 4);
+    r.open_turn();
+    r.m.usu_bClick();
+    r.m.family_click(2);
+    EXPECT_EQ(r.w().technique_captions[1], "ファイア");
+
+    r.gs.rng.script({2, 1, 4, 0});  // 13, 12, then 15 (empty) redrawn to 11
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.gs.target_unit, 13);
+    EXPECT_EQ(r.w().markers[0].left, 0 * 64 + 1);
+    EXPECT_EQ(r.w().markers[0].top, 4 * 64 + 1);
+    EXPECT_EQ(r.w().magic_about_l, "哀古力：1/8");
+    EXPECT_EQ(r.w().magic_about_l2, ">-mp1\r◆炎で焼く");
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.gs.target_unit, 12);
+    EXPECT_EQ(r.w().markers[0].left, 2 * 64 + 1);
+    EXPECT_EQ(r.w().markers[0].top, 3 * 64 + 1);
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.gs.target_unit, 11);
+    EXPECT_EQ(r.w().markers[0].left, 1 * 64 + 1);
+    EXPECT_EQ(r.w().markers[0].top, 0 * 64 + 1);
+    EXPECT_TRUE(r.gs.rng.scripted_empty());
+
+    r.gs.rng.script({0});  // no failure
+    r.m.technique_click(1);
+    // magic + dark + A / 8 with A taken before the drain: 30 + 4 + 2
+    EXPECT_EQ(r.gs.chara[11].hp, 500 - 36);
+    EXPECT_EQ(r.gs.chara[12].hp, 500);
+    EXPECT_EQ(r.gs.chara[13].hp, 500);
+    EXPECT_EQ(c.mp, 9);
+    EXPECT_EQ(r.gs.player_phase, 2);
+    EXPECT_EQ(r.gs.player_act_msg, "U1は魔術「ファイア」を行った！");
+    EXPECT_EQ(r.gs.player_result_msg, "U11に36のダメージを与えた！");
+    EXPECT_FALSE(r.w().menu0 || r.w().menu2 || r.w().menu4);
+}
+
+TEST(BattleTechniques, AstrologySlotThreePreviewKeepsItsOwnSquares) {
+    ModelRig r;
+    r.gs.skill_flags[12] = 1;
+    r.m.FormShow();
+    TChara& c = r.put(1, 6, 2);
+    c.magic = c.justice = c.dark = 60;
+    c.calm = 30;
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.m.spa_bClick();
+    r.m.family_click(12);
+    r.m.technique_hover(3);
+    const int expected[5][2] = {{3, 2}, {3, 1}, {3, 3}, {4, 2}, {2, 2}};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(r.w().markers[k].left, expected[k][0] * 64 + 1) << k;
+        EXPECT_EQ(r.w().markers[k].top, expected[k][1] * 64 + 1) << k;
+    }
+    // Pointing away between actions takes the preview down.
+    r.m.FormMouseMove();
+    for (const Marker& mk : r.w().markers) EXPECT_EQ(mk.left, kOffBoardLeft);
+    EXPECT_EQ(r.w().magic_about_l, "");
+}
+
+TEST(BattleItems, RefusalsInOrderThenAUseEndsTheTurnWithItsMessage) {
+    ModelRig r;
+    r.gs.item_table[5] = {"薬草", "傷を治す草", 0, 2};
+    r.gs.item_table[7] = {"薬草", "もう一つの薬草", 0, 3};
+    r.gs.item_table[40] = {"古い楽譜", "曲の譜面", 24, 3};
+    r.gs.item_table[101] = {"錆びた剣", "剣", 100, 1};
+    r.gs.item_table[300] = {"card･ゴブ", "", 111, 4};
+    for (int i : {5, 40, 101, 300}) r.gs.item_owned[i] = 1;
+    TChara& c = r.put(1, 6, 2, 100);
+    c.hp = 30;
+    r.put(11, 0, 2);
+    r.open_turn();
+
+    r.m.Button18Click();
+    EXPECT_TRUE(r.m.item_box.visible);
+    EXPECT_FALSE(r.w().menu0);
+    EXPECT_EQ(r.last_sound(), "step");
+    ASSERT_EQ(r.m.item_box.entries.size(), 4u);
+    EXPECT_EQ(r.m.item_box.entries[3], (std::pair<int, std::string>{300, "card･ゴブ"}));
+
+    auto use = [&](int row) {
+        r.m.item_listMouseDown(row);
+        r.sound.log.clear();
+        r.m.item_useClick();
+    };
+    use(-1);
+    EXPECT_EQ(r.w().moji_l, "アイテムが選択されていません");
+    EXPECT_EQ(r.sound.log, std::vector<std::string>{"effect:off1.wav"});
+    r.m.item_listMouseDown(3);
+    EXPECT_EQ(r.gs.sel_item, 300);
+    EXPECT_EQ(r.m.item_box.item_about, "ヴェルモラカード number 300");
+    use(3);
+    EXPECT_EQ(r.w().moji_l, "【カード】はここでは使用できません。");
+    use(2);
+    EXPECT_EQ(r.w().moji_l,
+              "【剣タイプ】のアイテムは【ソードショップ】に持っていかないと使えません。");
+    use(1);
+    EXPECT_EQ(r.w().moji_l, "【楽譜】はここでは使用できません。");
+    EXPECT_EQ(r.sound.log, std::vector<std::string>{"effect:off1.wav"});
+    EXPECT_TRUE(r.m.item_box.visible);
+    EXPECT_EQ(r.gs.player_phase, 0);
+    EXPECT_EQ(r.gs.item_owned[300], 1);
+
+    // The entry "薬草" names items 5 and 7: the higher number is the one picked.
+    r.m.item_listMouseDown(0);
+    EXPECT_EQ(r.gs.sel_item, 7);
+    EXPECT_EQ(r.m.item_box.item_about, "もう一つの薬草");
+    r.gs.item_owned[7] = 1;  // own it too, so the use consumes it
+    r.m.item_useClick();
+    EXPECT_EQ(c.hp, 60);
+    EXPECT_EQ(r.w().moji_l, "U1のＨｐが30回復した。");
+    EXPECT_TRUE(r.m.moji_l_yellow);
+    EXPECT_EQ(r.gs.player_result_msg, "U1のＨｐが30回復した。");
+    EXPECT_EQ(r.gs.player_phase, 3);
+    EXPECT_FALSE(r.m.item_box.visible);
+    EXPECT_FALSE(r.w().menu0);
+    EXPECT_EQ(r.gs.item_owned[7], 0);
+
+    r.m.Timer4Timer();  // the result message, then the turn passes on
+    EXPECT_EQ(r.w().moji_l, "U1のＨｐが30回復した。");
+    EXPECT_EQ(r.gs.player_phase, 4);
+    r.m.Timer4Timer();
+    EXPECT_EQ(r.gs.cur_unit, 10);  // the party is through: the enemies' half
+    EXPECT_TRUE(r.m.moji_l_yellow);
+    r.m.Timer3Timer();  // the next message takes the yellow away
+    EXPECT_EQ(r.w().moji_l, "U11の攻撃");
+    EXPECT_FALSE(r.m.moji_l_yellow);
+}
+
+TEST(BattleItems, CancelReopensTheCommandMenu) {
+    ModelRig r;
+    r.put(1, 6, 2);
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.m.Button18Click();
+    r.m.Button22Click();
+    EXPECT_FALSE(r.m.item_box.visible);
+    EXPECT_TRUE(r.w().menu0);
+    EXPECT_EQ(r.last_sound(), "effect:off1.wav");
+    EXPECT_EQ(r.gs.player_phase, 0);
+}
+
+TEST(BattlePanel, ClampsAndShowsWithinOneRefresh) {
+    ModelRig r;
+    TChara& c = r.put(1, 6, 2, 100);
+    r.put(11, 0, 2);
+    r.w().enemy_portrait[1] = "boss_face.bmp";
+    r.open_turn();
+    c.hp = 130;
+    r.m.Timer2Timer();
+    EXPECT_EQ(c.hp, 100);
+    EXPECT_NE(r.m.panel.state_l2.find("\rHp  100/100\r"), std::string::npos) << r.m.panel.state_l2;
+    c.hp = -5;
+    r.m.Timer2Timer();
+    EXPECT_EQ(c.hp, 0);
+    EXPECT_NE(r.m.panel.state_l2.find("\rHp  0/100\r"), std::string::npos);
+    EXPECT_EQ(r.m.panel.state_l1, "U1");
+    EXPECT_EQ(r.m.portrait, portrait_file("U1", 0));
+
+    // Pointing at a unit selects it; the map or the background give the acting unit back.
+    r.m.unit_hover(11);
+    EXPECT_EQ(r.gs.sel_unit, 11);
+    EXPECT_EQ(r.m.hover_slot, 11);
+    r.m.Timer2Timer();
+    EXPECT_EQ(r.m.panel.state_l1, "U11");
+    EXPECT_EQ(r.m.portrait, "boss_face.bmp");
+    r.m.map_cgMouseMove();
+    EXPECT_EQ(r.gs.sel_unit, 1);
+    EXPECT_EQ(r.m.hover_slot, 0);
+
+    // An empty slot selected freezes the panel and the clamping.
+    r.gs.sel_unit = 14;
+    c.hp = 150;
+    r.m.Timer2Timer();
+    EXPECT_EQ(c.hp, 150);
+    EXPECT_EQ(r.m.panel.state_l1, "U11");
+}
+
+TEST(BattleMovement, ArmedWarpRefusesAnOccupiedSquareAndWaitsForAFreeOne) {
+    ModelRig r;
+    r.put(1, 6, 2);
+    r.put(11, 3, 2);
+    r.open_turn();
+    r.gs.skill_family = 14;
+    r.gs.skill_slot = 4;
+    r.w().warp_click_armed = true;
+    r.w().menu0 = false;
+    EXPECT_FALSE(r.m.awaiting_command());
+
+    r.m.map_cgMouseDown(3 * 64 + 20, 2 * 64 + 20);
+    EXPECT_EQ(r.dialogs.log, std::vector<std::string>{"inform:そこには移動できません"});
+    EXPECT_TRUE(r.w().warp_click_armed);
+    EXPECT_EQ(r.gs.chara[1].x, 6);
+    EXPECT_EQ(r.gs.player_phase, 0);
+
+    r.m.map_cgMouseDown(2 * 64 + 20, 0 * 64 + 20);
+    EXPECT_FALSE(r.w().warp_click_armed);
+    EXPECT_EQ(r.gs.chara[1].x, 2);
+    EXPECT_EQ(r.gs.chara[1].y, 0);
+    EXPECT_EQ(r.w().moji_l, "U1はワープした");
+    EXPECT_EQ(r.last_sound(), "effect:warp.wav");
+    EXPECT_EQ(r.gs.player_phase, 2);
+
+    // Used up: a further click does nothing.
+    r.m.map_cgMouseDown(4 * 64 + 20, 4 * 64 + 20);
+    EXPECT_EQ(r.gs.chara[1].x, 2);
+    EXPECT_EQ(r.dialogs.log.size(), 1u);
+}
+
+TEST(BattleMovement, FlightAnsweredNoThenYes) {
+    ModelRig r;
+    r.gs.money = 1004;
+    r.gs.ark = 9;
+    r.put(1, 6, 2);
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.m.idou_bClick();
+    r.dialogs.answers = {false, true};
+    r.m.nigeru_bClick();
+    EXPECT_EQ(r.gs.money, 1004);
+    EXPECT_EQ(r.gs.ark, 9);
+    EXPECT_TRUE(r.w().menu1);
+    EXPECT_TRUE(r.m.timer4_on());
+    r.m.nigeru_bClick();
+    EXPECT_EQ(r.gs.money, 804);
+    EXPECT_EQ(r.gs.ark, 8);
+    EXPECT_EQ(r.dialogs.log.back(), "inform:U1達は逃亡した\rお金200円と\rＡｒｋ1Ａを消費した。");
+    EXPECT_EQ(r.screens.log, (std::vector<std::string>{"hide:battle", "show:travel"}));
+    r.m.FormHide();
+    EXPECT_FALSE(r.m.timer3_on() || r.m.timer4_on());
+}
+
+TEST(BattleKeys, NumbersEscapeAndArrowsOnlyReachWhatTheMouseCould) {
+    ModelRig r;
+    TChara& c = r.put(1, 6, 0);
+    r.put(11, 0, 2);
+    r.open_turn();
+
+    r.m.command_key(1);
+    EXPECT_TRUE(r.w().menu1);
+    r.m.command_key(2);  // the command menu lies under the movement panel
+    EXPECT_FALSE(r.w().menu2);
+    r.m.arrow(Arrow::up);  // row 0: "↑" is disabled
+    EXPECT_EQ(c.y, 0);
+    r.m.escape();
+    EXPECT_FALSE(r.w().menu1);
+    EXPECT_EQ(r.last_sound(), "effect:off1.wav");
+    r.m.arrow(Arrow::left);  // the panel is closed
+    EXPECT_EQ(c.x, 6);
+
+    r.m.command_key(2);
+    EXPECT_TRUE(r.w().menu2);
+    r.m.escape();
+    EXPECT_FALSE(r.w().menu2);
+    EXPECT_TRUE(r.w().menu0);
+    r.m.command_key(5);
+    EXPECT_TRUE(r.m.item_box.visible);
+    r.m.command_key(6);  // the item box covers the menu
+    EXPECT_EQ(r.gs.player_phase, 0);
+    r.m.escape();
+    EXPECT_FALSE(r.m.item_box.visible);
+    EXPECT_TRUE(r.w().menu0);
+
+    r.m.command_key(1);
+    r.gs.rng.script({0});
+    r.m.arrow(Arrow::left);
+    EXPECT_EQ(c.x, 5);
+    EXPECT_EQ(r.gs.player_phase, 4);
+    EXPECT_EQ(r.w().moji_l, "U1は移動した。");
+    EXPECT_EQ(c.oath_count, 1);
+    r.m.command_key(6);  // no turn open now
+    EXPECT_EQ(r.gs.player_phase, 4);
+}
+
+TEST(BattleKeys, WaitCommandByKeySix) {
+    ModelRig r;
+    r.put(1, 6, 0);
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.m.command_key(6);
+    EXPECT_EQ(r.gs.player_phase, 1);
+    EXPECT_EQ(r.w().moji_l, "U1は待機した");
+}
+
+TEST(BattleSpeech, LinesStepOnTheSpeechTimerThenTheFirstTurnOpens) {
+    ModelRig r;
+    r.gs.speed_ms = 400;
+    TChara& c = r.put(1, 6, 0);
+    c.name = "勇者";
+    r.gs.stage_enemies[0] = {"ボス", "", "", "", 0, 0, 1, "覚悟しろ"};
+    r.gs.stage_enemies[3].speech = "ここは通さぬ";
+    r.m.start(BattleKind::story);
+    EXPECT_TRUE(r.m.speech_on());
+    EXPECT_EQ(r.m.speech_ms(), 1200);
+    EXPECT_FALSE(r.m.timer4_on());
+    EXPECT_EQ(r.w().moji_l2, "覚悟しろ");
+    r.m.SpeechTimer();
+    EXPECT_EQ(r.w().moji_l2, "ここは通さぬ");
+    r.m.SpeechTimer();
+    EXPECT_FALSE(r.m.speech_on());
+    EXPECT_FALSE(r.w().moji_l2_visible);
+    EXPECT_TRUE(r.w().menu0);
+    EXPECT_EQ(r.w().moji_l, "勇者の攻撃");
+    EXPECT_TRUE(r.m.timer4_on() && r.m.timer3_on());
+    EXPECT_TRUE(r.pacing.pauses.empty());
+}
+
+TEST(ResultDialogModel, RevealsLineByLineAndHurriesOnAClick) {
+    GameState gs;
+    FakeSound sound;
+    FakeScreens screens;
+    std::string caption = "RETURN";
+    ResultModel m(gs, sound, screens, caption);
+    gs.chara[1].name = "勇者";
+    gs.chara[1].state = kStateNormal;
+    gs.item_table[12].name = "銀の鍵";
+    gs.money = 100;
+    gs.ark = 1;
+    gs.rng.script({40, 3, 0, 12});  // gold 240, Ark 8, no MVP, item 12
+    m.FormShow();
+    EXPECT_EQ(m.lines().gold, "GetGold 240円");
+    EXPECT_EQ(m.lines().ark, "GetArk 8Ａ");
+    EXPECT_EQ(m.lines().mvp, "MVP\r確等者無し");
+    EXPECT_EQ(m.lines().item, "GetItem 銀の鍵");
+    EXPECT_EQ(gs.money, 340);
+    EXPECT_EQ(gs.ark, 9);
+    EXPECT_EQ(gs.item_owned[12], 1);
+    EXPECT_EQ(m.timer1_ms(), 450);
+    EXPECT_TRUE(m.timer1_on());
+    EXPECT_FALSE(m.next_b_enabled);
+    EXPECT_FALSE(m.clear_l_visible || m.clear_l1_visible || m.clear_l5_visible);
+
+    sound.log.clear();
+    const bool* lines[] = {&m.clear_l_visible, &m.clear_l1_visible, &m.clear_l2_visible,
+                           &m.clear_l4_visible, &m.clear_l5_visible};
+    for (int k = 0; k < 5; ++k) {
+        m.Timer1Timer();
+        for (int j = 0; j < 5; ++j) EXPECT_EQ(*lines[j], j <= k) << k << " " << j;
+        EXPECT_FALSE(m.next_b_enabled);
+    }
+    m.FormMouseDown();
+    EXPECT_EQ(m.timer1_ms(), 10);
+    m.Timer1Timer();
+    EXPECT_TRUE(m.next_b_enabled);
+    EXPECT_EQ(m.step(), 0);
+    EXPECT_FALSE(m.timer1_on());
+    EXPECT_EQ(sound.log, std::vector<std::string>(6, "effect:pi.wav"));
+
+    gs.chara[1].lifespan = 5;
+    m.next_bClick();
+    EXPECT_EQ(gs.chara[1].lifespan, 4);
+    EXPECT_EQ(screens.log,
+              (std::vector<std::string>{"show:travel", "close:result", "hide:battle"}));
+    EXPECT_EQ(sound.log.back(), "effect:next.wav");
+    m.next_bClick();  // pressed once only
+    EXPECT_EQ(gs.chara[1].lifespan, 4);
+
+    caption = "NEXT MISSION";
+    screens.log.clear();
+    gs.script_pos = 42;
+    m.FormShow();
+    for (int k = 0; k < 6; ++k) m.Timer1Timer();
+    m.next_bClick();
+    EXPECT_EQ(screens.log, (std::vector<std::string>{"hide:battle", "close:result", "show:story"}));
+    EXPECT_EQ(gs.script_pos, 0);
+}
+
+}  // namespace
+}  // namespace lum::test

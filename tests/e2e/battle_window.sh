@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real game in Xvfb: title → 最初からする → はい → travel → m0, the stage-0 battle. Saves
+# screenshots of the enemy's speech and of the first turn, and checks the caption, the board,
+# the speech line and the command menu.
+# Usage: battle_window.sh GAME_DIR ARTIFACT_DIR
+set -euo pipefail
+game_dir=$1
+artifacts=$2
+mkdir -p "$artifacts"
+
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/game_session.bash"
+e2e_copy "$game_dir"
+cp "$here/game_session.bash" "$work/"
+
+cat > "$work/run.sh" <<'INNER'
+#!/usr/bin/env bash
+set -euo pipefail
+cd "$1"
+source ./game_session.bash
+e2e_start
+xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
+sleep 0.8
+xdotool key Return                                       # はい
+sleep 1.2
+xdotool mousemove $((ox + 68)) $((oy + 247)) click 1     # m0: the stage-0 battle
+sleep 0.6
+xprop -id "$win" _NET_WM_NAME > title.txt
+import -window "$win" "$2/battle_speech.png"
+# The speech stays 3 x 500 ms a line; then the hero's first turn opens.
+for _ in $(seq 1 40); do
+  sleep 0.25
+  import -window "$win" "$2/battle_window.png"
+  c=$(convert "$2/battle_window.png" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
+  [ "$c" = "42,47,92" ] && break
+done
+kill $pid
+wait $pid 2>/dev/null || true
+INNER
+chmod +x "$work/run.sh"
+
+xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+
+grep -qx '_NET_WM_NAME(UTF8_STRING) = "【ルミナリア】 ver1.2"' "$work/title.txt" || {
+  echo "window caption wrong: $(cat "$work/title.txt")"; exit 1; }
+speech="$artifacts/battle_speech.png"
+shot="$artifacts/battle_window.png"
+# The board is a drawn map with units; the speech line lies dark over its foot with light text;
+# once the turn opens, the command menu's first button has its own colour.
+board=$(convert "$shot" -crop 448x320+1+1 +repage -colorspace Gray -format '%[fx:standard_deviation]' info:)
+line_dark=$(convert "$speech" -crop 440x8+5+306 +repage -colorspace Gray -format '%[fx:mean]' info:)
+line_text=$(convert "$speech" -crop 440x30+5+278 +repage -colorspace Gray -format '%[fx:maxima]' info:)
+button=$(convert "$shot" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
+echo "board spread: $board, speech line: mean $line_dark max $line_text, 移動 button: $button"
+awk -v s="$board" -v d="$line_dark" -v t="$line_text" 'BEGIN { exit !(s > 0.05 && d < 0.3 && t > 0.8) }' || {
+  echo "the battle screen does not look drawn"; exit 1; }
+[ "$button" = "42,47,92" ] || { echo "the command menu did not open"; exit 1; }
+echo "screenshots: $speech $shot"
