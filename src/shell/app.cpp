@@ -49,7 +49,9 @@ App::App(Options options)
         return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
     });
     router_->add_lazy(ScreenId::travel, [this] {
-        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+        auto* travel = new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+        travel->open_settings = [this] { open_settings(); };
+        return travel;
     });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
