@@ -7,17 +7,6 @@ namespace lum {
 ShellModel::ShellModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens)
     : gs_(gs), dialogs_(dialogs), sound_(sound), screens_(screens) {}
 
-template <typename F>
-bool ShellModel::guarded(F step) {
-    try {
-        step();
-        return true;
-    } catch (const DataError& e) {
-        dialogs_.inform(e.what());
-        return false;
-    }
-}
-
 std::vector<std::string> ShellModel::FormCreate() {
     gs_.rng.seed_from_clock();
     gs_.clear_mark = 0;
@@ -31,7 +20,7 @@ std::vector<std::string> ShellModel::FormCreate() {
 
 void ShellModel::Button1Click() {
     if (!dialogs_.ask_yes_no(kNewGameQuestion)) return;
-    guarded([&] {
+    guarded_data_step(dialogs_, [&] {
         for (const auto& n : new_game(gs_)) dialogs_.inform(n);
         gs_.item_owned[1] = 1;
         screens_.hide(ScreenId::battle);
@@ -43,7 +32,7 @@ void ShellModel::Button1Click() {
 }
 
 void ShellModel::Button2Click() {
-    guarded([&] {
+    guarded_data_step(dialogs_, [&] {
         for (const auto& n : load_game(gs_)) dialogs_.inform(n);
         sound_.play_ok_sound();
         load_stage(gs_);
@@ -55,7 +44,7 @@ void ShellModel::Button2Click() {
 }
 
 void ShellModel::start_ending(int script_pos) {
-    guarded([&] {
+    guarded_data_step(dialogs_, [&] {
         gs_.stage_no = 61;
         load_stage(gs_);
         screens_.hide(ScreenId::battle);

@@ -45,9 +45,6 @@ class ShellModel {
   private:
     void start_ending(int script_pos);
     TChara& cur() { return gs_.chara_at(gs_.cur_unit); }
-    // Runs a step that reads data files; a fault is shown to the player and abandons the step.
-    template <typename F>
-    bool guarded(F step);
 
     GameState& gs_;
     Dialogs& dialogs_;

@@ -9,6 +9,7 @@
 
 #include "state/dat_text.h"
 #include "state/game_state.h"
+#include "state/ports.h"
 
 namespace lum {
 
@@ -61,5 +62,18 @@ void write_tikai(DatWriter& w, const GameState& gs);
 void write_item(DatWriter& w, const GameState& gs);
 void write_enemies_and_script(DatWriter& w, const std::array<TEnemyEntry, kStageEnemies>& enemies,
                               const std::array<TScriptLine, kScriptLines>& script);
+
+// Runs a step that reads or writes data files; a fault is told to the player in a message box
+// naming the file and the reason, and abandons the step. Returns whether it ran to the end.
+template <typename F>
+bool guarded_data_step(Dialogs& dialogs, F step) {
+    try {
+        step();
+        return true;
+    } catch (const DataError& e) {
+        dialogs.inform(e.what());
+        return false;
+    }
+}
 
 }  // namespace lum

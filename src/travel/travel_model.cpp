@@ -172,10 +172,10 @@ class TravelModel::Actions : public PlaceActions {
     void random_battle() override { start(m_.starts_.random); }
     void message(const std::string& text) override { m_.set_message(text); }
     bool load_people(int n) override {
-        return m_.guarded([&] { lum::load_people(m_.gs_, n); });
+        return guarded_data_step(m_.dialogs_, [&] { lum::load_people(m_.gs_, n); });
     }
     bool load_stage() override {
-        return m_.guarded([&] { lum::load_stage(m_.gs_); });
+        return guarded_data_step(m_.dialogs_, [&] { lum::load_stage(m_.gs_); });
     }
 
   private:
@@ -190,17 +190,6 @@ TravelModel::TravelModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens&
     : gs_(gs), dialogs_(dialogs), sound_(sound), screens_(screens), starts_(std::move(starts)) {
     my_cg = "my0.bmp";
     kao.fill("my0.bmp");
-}
-
-template <typename F>
-bool TravelModel::guarded(F step) {
-    try {
-        step();
-        return true;
-    } catch (const DataError& e) {
-        dialogs_.inform(e.what());
-        return false;
-    }
 }
 
 void TravelModel::set_message(const std::string& text, bool yellow) {
@@ -326,8 +315,8 @@ void TravelModel::click(const std::string& button) {
         moji_l_yellow = false;
         return;
     }
-    if (among(kCardShops, button)) return open_card_shop();
-    if (among(kSwordShops, button)) return open_sword_shop();
+    if (among(kCardShops, button)) return open_shop(true);
+    if (among(kSwordShops, button)) return open_shop(false);
     if (button.rfind("m41", 0) == 0 || (button.size() == 3 && button >= "m42" && button <= "m46"))
         return space_door(button);
     if (button == "m40" && !dialogs_.ask_yes_no("もう戻れなくなります。よろしいですか？")) return;
@@ -426,38 +415,32 @@ void TravelModel::BitBtn17Click() {
     change_class(gs_, dialogs_, sound_, moji_l);
 }
 
-void TravelModel::open_card_shop() {
+// The card and the sword shop reuse the item box; a visit lengthens lives by chance.
+void TravelModel::open_shop(bool cards) {
     sound_.play_ok_sound();
-    class_shop.mara_box = ken_box = false;
-    card_box = true;
-    item_use_caption = "【カード】の交換";
-    card_l.clear();
-    card_l2 = "交換料金 0円";
-    set_message(
-        "ｶｰﾄﾞﾏｽﾀｰ「何かカードもってる？持っているカードを選択して、【カードの交換】ボタンを押してよ"
-        "。」");
+    class_shop.mara_box = false;
+    card_box = cards;
+    ken_box = !cards;
+    if (cards) {
+        item_use_caption = "【カード】の交換";
+        card_l.clear();
+        card_l2 = "交換料金 0円";
+        set_message(
+            "ｶｰﾄﾞﾏｽﾀｰ「何かカードもってる？持っているカードを選択して、【カードの交換】ボタンを押し"
+            "てよ。」");
+    } else {
+        item_use_caption = "【剣】の解放";
+        ken_l.clear();
+        ken_l2 = "解放料金 0円";
+        set_message(
+            "ｿｰﾄﾞﾏｽﾀｰ「さぁ、あんたの持ってるアイテムの中から使いたい【剣】を選びな。選んだら【剣の"
+            "解放】ボタンを押せ。」");
+    }
     item_row = -1;
     item_about.clear();
     item_mark = true;
     for (int i = kFirstParty; i <= kLastParty; ++i)
-        if (gs_.random(2) == 0) add_sat(gs_.chara[i].lifespan, 1);
-}
-
-void TravelModel::open_sword_shop() {
-    sound_.play_ok_sound();
-    class_shop.mara_box = card_box = false;
-    ken_box = true;
-    item_use_caption = "【剣】の解放";
-    ken_l.clear();
-    ken_l2 = "解放料金 0円";
-    set_message(
-        "ｿｰﾄﾞﾏｽﾀｰ「さぁ、あんたの持ってるアイテムの中から使いたい【剣】を選びな。選んだら【剣の解放"
-        "】ボタンを押せ。」");
-    item_row = -1;
-    item_about.clear();
-    item_mark = true;
-    for (int i = kFirstParty; i <= kLastParty; ++i)
-        if (gs_.random(2) == 0) add_sat(gs_.chara[i].lifespan, 2);
+        if (gs_.random(2) == 0) add_sat(gs_.chara[i].lifespan, cards ? 1 : 2);
 }
 
 void TravelModel::back_click() {
@@ -489,7 +472,7 @@ void TravelModel::TrackBar1Change(int position) {
 
 void TravelModel::BitBtn4Click() {
     sound_.play_effect("mowa.wav");
-    if (guarded([&] { save_game(gs_); })) {
+    if (guarded_data_step(dialogs_, [&] { save_game(gs_); })) {
         toast = kSaved;
         toast_ticks_ = kToastTicks;
     }
@@ -525,7 +508,7 @@ void TravelModel::step_stage(int delta) {
     const auto enemies = gs_.stage_enemies;
     const auto script = gs_.script;
     gs_.stage_no = next;
-    if (!guarded([&] { load_stage(gs_); })) {
+    if (!guarded_data_step(dialogs_, [&] { load_stage(gs_); })) {
         gs_.stage_no = before;
         gs_.stage_enemies = enemies;
         gs_.script = script;

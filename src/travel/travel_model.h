@@ -117,13 +117,10 @@ class TravelModel {
     void refresh_party_list();
     void refresh_portraits();
     void refresh_item_list();
-    void open_card_shop();
-    void open_sword_shop();
+    void open_shop(bool cards);
     void step_stage(int delta);
     void space_door(const std::string& button);
     void set_message(const std::string& text, bool yellow = false);
-    template <typename F>
-    bool guarded(F step);
 
     GameState& gs_;
     Dialogs& dialogs_;

@@ -45,11 +45,6 @@ QLabel* picture(const QString& file, const char* name, QRect at, QWidget* parent
     return l;
 }
 
-void set_text(QLabel* l, const std::string& text) {
-    const QString s = game_text(text);
-    if (l->text() != s) l->setText(s);
-}
-
 void set_list(QListWidget* list, const QStringList& rows, int current) {
     QStringList now;
     for (int i = 0; i < list->count(); ++i) now << list->item(i)->text();
@@ -536,7 +531,7 @@ void TravelScreen::refresh() {
     if (hyoji_box->isVisibleTo(this) != m.hyoji_box) hyoji_box->setVisible(m.hyoji_box);
     if (m.hyoji_box) hyoji_box->raise();
 
-    set_text(moji_l, m.moji_l);
+    set_game_text(moji_l, m.moji_l);
     QPalette pal = moji_l->palette();
     const QColor bg = m.moji_l_yellow ? QColor(255, 255, 160) : QColor(Qt::white);
     if (pal.color(QPalette::Window) != bg) {
@@ -544,8 +539,8 @@ void TravelScreen::refresh() {
         pal.setColor(QPalette::WindowText, Qt::black);
         moji_l->setPalette(pal);
     }
-    set_text(map_about_l, m.map_about_l);
-    set_text(toast_l, m.toast);
+    set_game_text(map_about_l, m.map_about_l);
+    set_game_text(toast_l, m.toast);
     if (toast_l->isVisibleTo(this) == m.toast.empty()) {
         toast_l->setVisible(!m.toast.empty());
         toast_l->raise();
@@ -564,7 +559,7 @@ void TravelScreen::refresh() {
     rows.clear();
     for (const auto& e : m.item_list) rows << QString::fromStdString(e.second);
     set_list(item_list, rows, m.item_row);
-    set_text(item_about, m.item_about);
+    set_game_text(item_about, m.item_about);
     if (item_use->text() != QString::fromStdString(m.item_use_caption))
         item_use->setText(QString::fromStdString(m.item_use_caption));
     if (item_mark->isVisibleTo(this) != m.item_mark) item_mark->setVisible(m.item_mark);
@@ -574,21 +569,21 @@ void TravelScreen::refresh() {
         rows.clear();
         for (const auto& n : shop.job_list) rows << QString::fromStdString(n);
         set_list(job_list, rows, shop.job_row);
-        set_text(job_name0, shop.job_name0);
-        set_text(job_name1, shop.job_name1);
-        set_text(job_name2, shop.job_name2);
-        set_text(job_state[1], shop.job_state1);
-        set_text(job_state[2], shop.job_state2);
-        set_text(job_state[3], shop.job_state3);
-        set_text(job_state[4], shop.job_state4);
-        set_text(job_about_l, shop.job_about_l);
-        set_text(job_about_l2, shop.job_about_l2);
-        set_text(job_about_l3, shop.job_about_l3);
+        set_game_text(job_name0, shop.job_name0);
+        set_game_text(job_name1, shop.job_name1);
+        set_game_text(job_name2, shop.job_name2);
+        set_game_text(job_state[1], shop.job_state1);
+        set_game_text(job_state[2], shop.job_state2);
+        set_game_text(job_state[3], shop.job_state3);
+        set_game_text(job_state[4], shop.job_state4);
+        set_game_text(job_about_l, shop.job_about_l);
+        set_game_text(job_about_l2, shop.job_about_l2);
+        set_game_text(job_about_l3, shop.job_about_l3);
     }
-    set_text(card_l, m.card_l);
-    set_text(card_l2, m.card_l2);
-    set_text(ken_l, m.ken_l);
-    set_text(ken_l2, m.ken_l2);
+    set_game_text(card_l, m.card_l);
+    set_game_text(card_l2, m.card_l2);
+    set_game_text(ken_l, m.ken_l);
+    set_game_text(ken_l2, m.ken_l2);
 }
 
 }  // namespace lum

@@ -9,4 +9,9 @@ QString game_text(const std::string& text) {
     return s;
 }
 
+void set_game_text(QLabel* label, const std::string& text) {
+    const QString s = game_text(text);
+    if (label->text() != s) label->setText(s);
+}
+
 }  // namespace lum

@@ -17,11 +17,6 @@ QLabel* panel_label(const char* name, QRect at, QWidget* parent) {
     return l;
 }
 
-void set_if_changed(QLabel* l, const std::string& text) {
-    const QString s = game_text(text);
-    if (l->text() != s) l->setText(s);
-}
-
 QPixmap placeholder() {
     QPixmap p(128, 128);
     p.fill(QColor(24, 24, 32));
@@ -58,13 +53,13 @@ StatusPanelView::StatusPanelView(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusPanelView::show_texts(const StatusPanelTexts& t) {
-    set_if_changed(state_l1, t.state_l1);
-    set_if_changed(state_l2, t.state_l2);
-    set_if_changed(state_l3, t.state_l3);
-    set_if_changed(state_l4, t.state_l4);
-    set_if_changed(state_l5, t.state_l5);
-    set_if_changed(state_l6, t.state_l6);
-    set_if_changed(tikai_l, t.tikai_l);
+    set_game_text(state_l1, t.state_l1);
+    set_game_text(state_l2, t.state_l2);
+    set_game_text(state_l3, t.state_l3);
+    set_game_text(state_l4, t.state_l4);
+    set_game_text(state_l5, t.state_l5);
+    set_game_text(state_l6, t.state_l6);
+    set_game_text(tikai_l, t.tikai_l);
 }
 
 void StatusPanelView::set_portrait(const QString& file) {

@@ -267,3 +267,45 @@ TEST(DatcScript, RefusesBrokenEnemyBlocks) {
     EXPECT_EQ(error_of(Kind::Stage, "enemy 3\n  name 🐉\n" + end),
               "story5.txt:2: \"🐉\" cannot be written in Shift-JIS (CP932)");
 }
+
+TEST(DatcScript, WarnsAboutATextRowThatWouldBeginWithAClosingMark) {
+    auto warnings_of = [](Kind kind, const std::string& src, const std::string& name) {
+        std::vector<std::string> w;
+        datc::compile(kind, src, name, &w);
+        return w;
+    };
+    const std::string row = repeat("あ", 17);
+    // 」 as the 18th character opens row 2; 。 as the 35th opens row 3. The line still compiles.
+    EXPECT_EQ(warnings_of(Kind::Stage, "text " + row + "」\ntext " + row + row + "。\nnext_stage\n",
+                          "story5.txt"),
+              (std::vector<std::string>{
+                  "story5.txt:1: warning: text row 2 begins with \"」\" (the text box breaks "
+                  "every 17 characters); reword the line",
+                  "story5.txt:2: warning: text row 3 begins with \"。\" (the text box breaks "
+                  "every 17 characters); reword the line"}));
+    // Every closing mark counts, in conversations too, and through the raw code form.
+    for (const char* mark : {"』", "）", "】", "、", "！", "？"}) {
+        SCOPED_TRACE(mark);
+        EXPECT_EQ(
+            warnings_of(Kind::People, "code 0 " + row + mark + "\nback_to_travel\n", "people3.txt")
+                .size(),
+            1u);
+    }
+    // A mark that ends row 1, one inside a row, an opening mark at a row head, and the same
+    // characters in arguments that are not text-box lines say nothing.
+    EXPECT_TRUE(warnings_of(Kind::Stage,
+                            "text " + repeat("あ", 16) +
+                                "」\n"
+                                "text " +
+                                row +
+                                "あ」\n"
+                                "text " +
+                                row +
+                                "「あ」\n"
+                                "title " +
+                                row +
+                                "」\n"
+                                "next_stage\n",
+                            "story5.txt")
+                    .empty());
+}

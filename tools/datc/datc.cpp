@@ -90,9 +90,10 @@ std::string format_error(const DataError& e) {
     return e.file() + ": " + e.reason();
 }
 
-std::string compile(Kind kind, std::string_view source, const std::string& name) {
+std::string compile(Kind kind, std::string_view source, const std::string& name,
+                    std::vector<std::string>* warnings) {
     if (kind == Kind::Stage || kind == Kind::People)
-        return compile_script(source, name, kind == Kind::People);
+        return compile_script(source, name, kind == Kind::People, warnings);
     return compile_table(kind, source, name);
 }
 
@@ -102,7 +103,8 @@ std::string decompile(Kind kind, std::string_view dat, const std::string& name) 
     return decompile_table(kind, dat, name);
 }
 
-std::vector<std::string> compile_dir(const fs::path& data_dir, const fs::path& out_dir) {
+std::vector<std::string> compile_dir(const fs::path& data_dir, const fs::path& out_dir,
+                                     std::vector<std::string>* warnings) {
     std::vector<std::string> errors;
     std::error_code ec;
     fs::create_directories(out_dir, ec);
@@ -141,7 +143,7 @@ std::vector<std::string> compile_dir(const fs::path& data_dir, const fs::path& o
     for (const auto& [path, kind] : sources) {
         try {
             std::string text = read_file_bytes(path);
-            std::string bytes = compile(kind, text, path.string());
+            std::string bytes = compile(kind, text, path.string(), warnings);
             write_file_atomic(out_dir / dat_name_for_source(path.filename().string()), bytes);
         } catch (const DataError& e) {
             errors.push_back(format_error(e));

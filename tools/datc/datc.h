@@ -40,16 +40,20 @@ std::string source_name_for_dat(const std::string& dat_file_name);
 std::string format_error(const DataError& e);
 
 // Source text -> dat bytes. `name` is what error messages call the source. Throws DataError
-// with the source's line on any fault.
-std::string compile(Kind kind, std::string_view source, const std::string& name);
+// with the source's line on any fault. What compiles but would show badly in the game (a story
+// text row that begins with a closing mark) is added to `warnings` as "file:line: warning: ...".
+std::string compile(Kind kind, std::string_view source, const std::string& name,
+                    std::vector<std::string>* warnings = nullptr);
 // Dat bytes -> source text. Throws DataError when the dat file cannot be read.
 std::string decompile(Kind kind, std::string_view dat, const std::string& name);
 
 // Compiles every source under data_dir (tables/*.toml, save/my.toml, stages/story<N>.txt,
 // people/people<N>.txt) into out_dir. A faulty file does not stop the others: every fault is
-// returned, formatted, and nothing is written for a file that failed.
+// returned, formatted, and nothing is written for a file that failed. Warnings of the files
+// that compiled go to `warnings`.
 std::vector<std::string> compile_dir(const std::filesystem::path& data_dir,
-                                     const std::filesystem::path& out_dir);
+                                     const std::filesystem::path& out_dir,
+                                     std::vector<std::string>* warnings = nullptr);
 
 // Copies the compiled files from staging into the game's dat folder. my.dat and item.dat are
 // the player's save (item.dat also holds the cards made in play), so they are copied only when

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "datc.h"
 #include "state/game_state.h"
@@ -24,11 +25,14 @@ struct ParsedScript {
         int job = 0;
     };
     std::array<EnemyLines, kStageEnemies> enemy_lines{};
+    // "file:line: warning: ..." for what compiles but reads badly in the text box.
+    std::vector<std::string> warnings;
 };
 
 // Stage and people scripts: enemy blocks and one command a line. Throws DataError.
 ParsedScript parse_script(std::string_view source, const std::string& name, bool people);
-std::string compile_script(std::string_view source, const std::string& name, bool people);
+std::string compile_script(std::string_view source, const std::string& name, bool people,
+                           std::vector<std::string>* warnings = nullptr);
 std::string decompile_script(std::string_view dat, const std::string& name, bool people);
 
 // The master tables and the initial save, in TOML.

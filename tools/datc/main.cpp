@@ -42,7 +42,9 @@ int compile_one(const fs::path& src, fs::path out) {
     std::error_code ec;
     if (fs::is_directory(out, ec)) out /= datc::dat_name_for_source(src.filename().string());
     try {
-        std::string bytes = datc::compile(*kind, read_file_bytes(src), src.string());
+        std::vector<std::string> warnings;
+        std::string bytes = datc::compile(*kind, read_file_bytes(src), src.string(), &warnings);
+        for (const auto& w : warnings) std::cerr << w << "\n";
         write_file_atomic(out, bytes);
     } catch (const DataError& e) {
         std::cerr << datc::format_error(e) << "\n";
@@ -86,7 +88,9 @@ int main(int argc, char** argv) {
         if (cmd == "compile" && args.size() == 3) {
             std::error_code ec;
             if (!fs::is_directory(args[1], ec)) return compile_one(args[1], args[2]);
-            auto errors = datc::compile_dir(args[1], args[2]);
+            std::vector<std::string> warnings;
+            auto errors = datc::compile_dir(args[1], args[2], &warnings);
+            for (const auto& w : warnings) std::cerr << w << "\n";
             for (const auto& e : errors) std::cerr << e << "\n";
             return errors.empty() ? 0 : 1;
         }

@@ -19,6 +19,15 @@ constexpr int kTextMax = kTextColumns * kTextRows;
 // A gap of at least this many empty entries is written as "at N" when decompiling.
 constexpr int kGapForAt = 4;
 
+// Marks that close a phrase. The text box breaks every 17 characters whatever the words, so
+// such a mark at the head of a row stands alone, cut off from what it closes.
+bool is_closing_mark(const std::string& c) {
+    static const char* const marks[] = {"」", "』", "）", "】", "、", "。", "！", "？"};
+    for (const char* m : marks)
+        if (c == m) return true;
+    return false;
+}
+
 std::string in_quotes(std::string_view s) {
     return "\"" + std::string(s) + "\"";
 }
@@ -123,11 +132,12 @@ class ScriptCompiler {
         ++pos_;
     }
 
-    void check_arg(const CommandInfo& cmd, const std::string& arg, int n) const {
+    void check_arg(const CommandInfo& cmd, const std::string& arg, int n) {
         const std::string name = cmd.name;
         switch (cmd.arg) {
             case ArgKind::Text:
                 check_text(arg, n);
+                if (cmd.code == 0) warn_row_heads(arg, n);
                 break;
             case ArgKind::Picture:
                 if (arg.empty()) fail(n, name + " needs a picture file name");
@@ -159,6 +169,17 @@ class ScriptCompiler {
         if (count > kTextMax)
             fail(n, "text is " + std::to_string(count) +
                         " characters long; the text box holds 6 rows of 17 (102 characters)");
+    }
+
+    void warn_row_heads(const std::string& arg, int n) {
+        const std::vector<Cp932Char> chars = cp932_chars(arg);
+        for (size_t k = kTextColumns; k < chars.size(); k += kTextColumns)
+            if (is_closing_mark(chars[k].utf8))
+                parsed_.warnings.push_back(
+                    name_ + ":" + std::to_string(n) + ": warning: text row " +
+                    std::to_string(k / kTextColumns + 1) + " begins with " +
+                    in_quotes(chars[k].utf8) +
+                    " (the text box breaks every 17 characters); reword the line");
     }
 
     void check_number(const CommandInfo& cmd, const std::string& arg, int n) const {
@@ -273,8 +294,10 @@ ParsedScript parse_script(std::string_view source, const std::string& name, bool
     return ScriptCompiler(name, people).run(source);
 }
 
-std::string compile_script(std::string_view source, const std::string& name, bool people) {
+std::string compile_script(std::string_view source, const std::string& name, bool people,
+                           std::vector<std::string>* warnings) {
     const ParsedScript p = parse_script(source, name, people);
+    if (warnings) warnings->insert(warnings->end(), p.warnings.begin(), p.warnings.end());
     DatWriter w(name);
     write_enemies_and_script(w, p.enemies, p.script);
     return w.bytes();
