@@ -27,6 +27,9 @@ class PartyPolicy {
     // The questions of a battle: take an enemy's 哀古 only when it is stronger than one's own.
     bool answer(const std::string& question) const;
 
+    // Flees from a battle that goes nowhere.
+    void give_up() { flee(); }
+
     int turns = 0;  // commands given in the current battle
     bool fled = false;
 

@@ -20,14 +20,13 @@ namespace {
 
 constexpr int kLastStage = 61;
 constexpr int kUnwinnableStage = 45;
-constexpr int kMaxStoryAttempts = 8;    // story battles at one stage before giving up
-constexpr int kMaxRandomPerStage = 40;  // random battles at one stage before giving up
-constexpr int kTrainingPerLoss = 2;     // random battles after each lost story battle
-constexpr int kMaxIdleScenes = 3;       // scenes at one stage that do not move it on
-constexpr int kMaxPeopleAttempts = 3;   // lost region battles before a people place is left
-constexpr int kMaxBattleTurns = 600;    // party commands before a battle counts as stuck
+constexpr int kTrainingPerLoss = 2;    // random battles after each lost story battle
+constexpr int kMaxIdleScenes = 3;      // scenes at one stage that do not move it on
+constexpr int kMaxPeopleAttempts = 3;  // lost region battles before a people place is left
+constexpr int kMaxBattleTurns = 300;   // party commands before a battle is given up
 constexpr long long kMaxEventsPerVisit = 2'000'000;
-constexpr int kLowLifespan = 15;  // below this a member's life is lengthened at a shop first
+constexpr int kLowLifespan = 15;   // below this a member's life is lengthened at a shop first
+constexpr int kMaxShopVisits = 5;  // shop visits for that before one battle
 
 // Thrown when the game cannot go on; caught by play_game, which reports the stage and reason.
 struct Stuck {
@@ -101,6 +100,8 @@ class Game {
     void progress();
     void fight_random(const char* why);
     void tend_lives();
+    bool open_a_shop(const std::vector<std::string>& buttons);
+    void train_beginners();
     bool finish_ending();
 
     // --- bookkeeping
@@ -126,6 +127,7 @@ class Game {
     std::map<std::string, int> people_attempts_;
     std::set<std::string> people_done_, people_seen_, people_deferred_;
     long long visit_events_ = 0;
+    int stand_offs_ = 0;
 };
 
 // ---------------------------------------------------------------- questions
@@ -213,9 +215,12 @@ Visit Game::run_battle() {
     while (h_.router.showing(ScreenId::battle)) {
         count_event();
         if (m.awaiting_command() && m.widgets().menu0) {
-            if (policy_.turns >= kMaxBattleTurns)
-                throw Stuck{"a battle still runs after " + std::to_string(kMaxBattleTurns) +
-                            " party commands"};
+            // A stand-off neither side can break: the player gives up and flees.
+            if (policy_.turns >= kMaxBattleTurns) {
+                ++stand_offs_;
+                policy_.give_up();
+                continue;
+            }
             policy_.act();
             if (m.awaiting_command() && m.widgets().menu0 && m.context().gs.player_phase == 0)
                 m.Button3Click();
@@ -372,31 +377,62 @@ void Game::use_items() {
     }
 }
 
+const std::vector<std::string> kClassShops = {"m5",       "BitBtn13", "BitBtn14",
+                                              "BitBtn15", "BitBtn21", "BitBtn23"};
+const std::vector<std::string> kOtherShops = {"BitBtn1",  "BitBtn16", "BitBtn32", "BitBtn35",
+                                              "BitBtn37", "card_b",   "BitBtn9",  "BitBtn11",
+                                              "BitBtn20", "BitBtn34", "BitBtn36"};
+
+// Opens the first visible shop of the list; false when none shows.
+bool Game::open_a_shop(const std::vector<std::string>& buttons) {
+    for (const std::string& b : buttons)
+        if (visible(b)) {
+            h_.travel.click(b);
+            return true;
+        }
+    return false;
+}
+
 // Opening a shop may lengthen each member's life: before a battle, whoever runs short is taken
 // to the nearest visible shop and back.
 void Game::tend_lives() {
     int least = 1 << 30;
     for (int c = kFirstParty; c <= kLastParty; ++c)
         if (h_.gs.chara[c].state != kStateEmpty) least = std::min(least, h_.gs.chara[c].lifespan);
-    if (least >= kLowLifespan) return;
-    static const char* const kShops[] = {"m5",       "BitBtn13", "BitBtn14", "BitBtn15", "BitBtn21",
-                                         "BitBtn23", "BitBtn1",  "BitBtn16", "BitBtn32", "BitBtn35",
-                                         "BitBtn37", "card_b",   "BitBtn9",  "BitBtn11", "BitBtn20",
-                                         "BitBtn34", "BitBtn36"};
-    for (const char* b : kShops)
-        if (visible(b)) {
-            h_.travel.click(b);
-            h_.travel.back_click();
-            ++record().shop_visits;
-            return;
-        }
+    for (int visit = 0; visit < kMaxShopVisits && least < kLowLifespan; ++visit) {
+        if (!open_a_shop(kClassShops) && !open_a_shop(kOtherShops)) return;
+        h_.travel.back_click();
+        ++record().shop_visits;
+        least = 1 << 30;
+        for (int c = kFirstParty; c <= kLastParty; ++c)
+            if (h_.gs.chara[c].state != kStateEmpty)
+                least = std::min(least, h_.gs.chara[c].lifespan);
+    }
+}
+
+// A member still in the first class (訓練生) takes the free 剣士 class at the class shop.
+void Game::train_beginners() {
+    GameState& gs = h_.gs;
+    TravelModel& t = h_.travel;
+    std::vector<int> rows;
+    for (int r = 0; r < static_cast<int>(t.party_chars.size()); ++r) {
+        const int c = t.party_chars[r];
+        if (c <= kLastParty && gs.chara[c].job == 0) rows.push_back(r);
+    }
+    if (rows.empty() || !open_a_shop(kClassShops)) return;
+    for (int r : rows) {
+        t.party_listMouseDown(r);
+        t.job_listMouseDown(1);
+        t.BitBtn17Click();
+    }
+    t.back_click();
 }
 
 void Game::fight_random(const char* why) {
     const std::string b = random_place();
     if (b.empty()) throw Stuck{std::string(why) + ", and no visible place fights a random battle"};
-    if (record().random_battles >= kMaxRandomPerStage)
-        throw Stuck{std::string(why) + " after " + std::to_string(kMaxRandomPerStage) +
+    if (record().random_battles >= opt_.max_random_per_stage)
+        throw Stuck{std::string(why) + " after " + std::to_string(opt_.max_random_per_stage) +
                     " random battles"};
     tend_lives();
     const Visit v = click(b);
@@ -447,7 +483,7 @@ void Game::progress() {
                 }
             }
             trained_since_loss_ = 0;
-            if (record().story_battles >= kMaxStoryAttempts && gs.stage_no == stage)
+            if (record().story_battles >= opt_.max_story_attempts && gs.stage_no == stage)
                 throw Stuck{"the story battle at " + place + " was lost " +
                             std::to_string(record().story_lost) + " times"};
         } else {
@@ -542,6 +578,7 @@ PlayResult Game::run() {
                     res_.lowest_lifespan = std::min(res_.lowest_lifespan, h_.gs.chara[c].lifespan);
             if (finish_ending()) break;
             use_items();
+            train_beginners();
             if (visit_people()) continue;
             progress();
         }
@@ -553,6 +590,7 @@ PlayResult Game::run() {
     res_.game_ms = h_.clock.now_ms;
     res_.people_visited = static_cast<int>(people_done_.size());
     res_.people_places = static_cast<int>(people_seen_.size());
+    res_.stand_offs = stand_offs_;
     return res_;
 }
 
@@ -639,12 +677,12 @@ void print_summary(const PlayResult& r, std::uint64_t seed, std::ostream& out) {
     std::snprintf(line, sizeof line,
                   "%s seed %llu: %d stages, story battles %d (lost %d, won %.0f%%), random "
                   "battles %d (lost %d, %.2f a stage), people places %d/%d, lowest lifespan %d, "
-                  "shop visits for lifespan %d, game time %s\n",
+                  "shop visits for lifespan %d, stand-offs fled %d, game time %s\n",
                   r.finished ? "finished" : "STUCK", static_cast<unsigned long long>(seed),
                   total.stages, total.story, total.lost,
                   rate(total.story - total.lost, total.story), total.random, total.random_lost,
                   per_stage, r.people_visited, r.people_places,
-                  r.lowest_lifespan == (1 << 30) ? 0 : r.lowest_lifespan, total.shops,
+                  r.lowest_lifespan == (1 << 30) ? 0 : r.lowest_lifespan, total.shops, r.stand_offs,
                   clock_text(r.game_ms).c_str());
     out << line;
     std::snprintf(

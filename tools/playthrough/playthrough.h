@@ -35,6 +35,7 @@ struct PlayResult {
     int longest_losing_run = 0;  // story battles lost in a row at one stage, stage 45 aside
     int losing_run_stage = -1;
     int lowest_lifespan = 1 << 30;
+    int stand_offs = 0;  // battles given up after too many turns
     long long game_ms = 0;
     long long events = 0;
 };
@@ -45,6 +46,10 @@ struct PlayOptions {
     std::filesystem::path work_dir;  // where the copy goes; empty: a fresh temporary folder
     bool keep_copy = false;
     bool verbose = false;  // a line for every place visited and what came of it
+    // Story battles and random battles allowed at one stage before the game counts as stuck;
+    // authors raise them to find what lies beyond a hard stage.
+    int max_story_attempts = 8;
+    int max_random_per_stage = 40;
     long long max_events = 20'000'000;
 };
 
