@@ -68,9 +68,11 @@ const std::vector<std::pair<int, std::vector<std::string>>>& region_table() {
 // What the pointer over a button describes: a place entry or a fixed text, and whether only a
 // press shows it.
 struct Description {
-    int place = -1;
+    Description(int place, std::string text, bool on_press = false)
+        : place(place), text(std::move(text)), on_press(on_press) {}
+    int place;  // -1: the fixed text
     std::string text;
-    bool on_press = false;
+    bool on_press;
 };
 
 std::optional<Description> describe(const std::string& b) {
@@ -92,10 +94,10 @@ std::optional<Description> describe(const std::string& b) {
         return Description{-1, kDoor};
     if (among(kSwordShops, b)) return Description{-1, kSword};
     if (among(kCardShops, b)) return Description{-1, kCard};
-    if (among(kClassShops, b)) return Description{5};
-    if (among(kShips, b)) return Description{34};
+    if (among(kClassShops, b)) return Description{5, ""};
+    if (among(kShips, b)) return Description{34, ""};
     if (b == "BitBtn22" || b == "BitBtn25" || b == "BitBtn27" || b == "BitBtn2")
-        return Description{13};
+        return Description{13, ""};
     if (b == "BitBtn10") return Description{16, "", true};
     const int n = button_number(b);
     switch (n) {
@@ -110,22 +112,22 @@ std::optional<Description> describe(const std::string& b) {
         case 124:
             return Description{-1, kMaster};
         case 99:
-            return Description{29};
+            return Description{29, ""};
         case 122:
         case 123:
-            return Description{122};
+            return Description{122, ""};
         case 125:
         case 127:
         case 129:
-            return Description{25};
+            return Description{25, ""};
         case 126:
         case 128:
-            return Description{26};
+            return Description{26, ""};
         default:
             break;
     }
     if (n >= 14 && n <= 18) return Description{n, "", true};
-    if ((n >= 0 && n <= 40) || (n >= 101 && n <= 114)) return Description{n};
+    if ((n >= 0 && n <= 40) || (n >= 101 && n <= 114)) return Description{n, ""};
     return std::nullopt;
 }
 
@@ -154,6 +156,17 @@ const std::vector<std::string>& region_buttons(int box) {
     for (const auto& [b, buttons] : region_table())
         if (b == box) return buttons;
     return kNone;
+}
+
+bool button_flag_shown(const std::string& button, const std::array<byte, kPlaceCount>& flags) {
+    if (button == "m34") return true;
+    const int n = button_number(button);
+    return n < 0 || flags[n] != 0;
+}
+
+bool button_on_map(const std::string& button, const std::array<byte, kPlaceCount>& flags) {
+    const int box = button_region(button);
+    return box >= 0 && flags[box] != 0 && button_flag_shown(button, flags);
 }
 
 // The place events' view of the world.
@@ -256,9 +269,7 @@ void TravelModel::Timer3Timer() {
 
 bool TravelModel::visible(const std::string& button) const {
     if (button == "card_b") return card_b;
-    if (button == "m34") return true;
-    const int n = button_number(button);
-    return n < 0 || shown_flags_[n] != 0;
+    return button_flag_shown(button, shown_flags_);
 }
 
 void TravelModel::hover(const std::string& button) {

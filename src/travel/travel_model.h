@@ -36,6 +36,12 @@ int button_region(const std::string& button);
 // Every map button of a region box, in tab order.
 const std::vector<std::string>& region_buttons(int box);
 
+// Whether a button's own place flag lets it show: m34 always shows, and so do the buttons
+// without a place number (shops, plains, ships).
+bool button_flag_shown(const std::string& button, const std::array<byte, kPlaceCount>& flags);
+// Whether a button is on the map with these flags: its own flag and its region box's flag.
+bool button_on_map(const std::string& button, const std::array<byte, kPlaceCount>& flags);
+
 class TravelModel {
   public:
     TravelModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,

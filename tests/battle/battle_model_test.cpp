@@ -3,7 +3,7 @@
 #include "battle/battle_clock.h"
 #include "battle/battle_model.h"
 #include "battle/result_model.h"
-#include "support/port_fakes.h"
+#include "battle_fakes.h"
 
 namespace lum::test {
 namespace {
@@ -18,14 +18,7 @@ struct ModelRig {
 
     BattleWidgets& w() { return m.widgets(); }
     TChara& put(int slot, int x, int y, int hp = 500) {
-        TChara& c = gs.chara[slot];
-        c.name = "U" + std::to_string(slot);
-        c.state = kStateNormal;
-        c.x = static_cast<byte>(x);
-        c.y = static_cast<byte>(y);
-        c.hp = c.max_hp = hp;
-        c.level = 1;
-        c.aiko_power = 1;
+        TChara& c = place_unit(gs, slot, x, y, hp);
         c.lifespan = 10;
         return c;
     }

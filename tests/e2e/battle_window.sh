@@ -8,26 +8,17 @@ game_dir=$1
 artifacts=$2
 mkdir -p "$artifacts"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$game_dir"/. "$work"/
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/game_session.bash"
+e2e_copy "$game_dir"
+cp "$here/game_session.bash" "$work/"
 
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
 cd "$1"
-SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 150); do
-  win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
-  [ -n "$win" ] && break
-  kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
-sleep 1.0
-read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print x, y}')
+source ./game_session.bash
+e2e_start
 xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
 sleep 0.8
 xdotool key Return                                       # はい

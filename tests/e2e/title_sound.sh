@@ -38,10 +38,11 @@ for _ in $(seq 1 100); do
   [ -n "$win" ] && break; sleep 0.1
 done
 [ -n "$win" ] || { echo "no window"; cat game.log; kill $rec; exit 1; }
-sleep 3
+# The sound device opens after the first paint; a loaded machine needs a while for it.
+sleep 5
 if [ "$click" = 1 ]; then
   xdotool mousemove --window "$win" 362 268 click 1   # 「コンティニュー」
-  sleep 2
+  sleep 3
 fi
 kill $pid; wait $pid 2>/dev/null || true
 sleep 0.5; kill -INT $rec; wait $rec 2>/dev/null || true

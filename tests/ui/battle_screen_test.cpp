@@ -32,14 +32,8 @@ fs::path artifacts() {
 
 struct Harness {
     explicit Harness(const std::string& name) : dir(copy_built_game("battle_" + name)) {
-        App::Options o;
-        o.game_dir = dir;
-        auto d = std::make_unique<FakeDialogs>();
-        d->default_answer = false;  // no 哀古 taken unless a test says so
-        dialogs = d.get();
-        o.dialogs = std::move(d);
-        o.sound = std::make_unique<RecordingSound>(sounds);
-        app = std::make_unique<App>(std::move(o));
+        app = std::make_unique<App>(fake_port_options(dir, sounds, dialogs));
+        dialogs->default_answer = false;  // no 哀古 taken unless a test says so
     }
     ~Harness() {
         app.reset();
@@ -347,11 +341,9 @@ class BattleScreenTest : public QObject {
             dir = h.dir;
             h.app.reset();
             // A second run over the same folder.
-            App::Options o;
-            o.game_dir = dir;
-            o.dialogs = std::make_unique<FakeDialogs>();
-            o.sound = std::make_unique<SilentSound>();
-            App again(std::move(o));
+            std::vector<std::string> sounds;
+            FakeDialogs* dialogs = nullptr;
+            App again(fake_port_options(dir, sounds, dialogs));
             QVERIFY(again.start());
             QCOMPARE(again.battle_screen().TrackBar1->value(), 2);
             QCOMPARE(again.state().speed_ms, 364);

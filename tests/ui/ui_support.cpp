@@ -79,6 +79,17 @@ fs::path copy_built_game(const std::string& name) {
     return root;
 }
 
+App::Options fake_port_options(const fs::path& dir, std::vector<std::string>& sounds,
+                               FakeDialogs*& dialogs) {
+    App::Options o;
+    o.game_dir = dir;
+    auto d = std::make_unique<FakeDialogs>();
+    dialogs = d.get();
+    o.dialogs = std::move(d);
+    o.sound = std::make_unique<RecordingSound>(sounds);
+    return o;
+}
+
 void remove_game_dirs() {
     const std::string prefix = "lum_ui_" + std::to_string(::getpid()) + "_";
     std::error_code ec;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/app.h"
 #include "state/game_state.h"
 #include "state/ports.h"
 #include "support/port_fakes.h"
@@ -34,6 +35,11 @@ std::filesystem::path make_game_dir(const std::string& name, void (*tweak)(GameS
 // A copy of the built game folder's dat/ and cg/ (mid/ left empty), so a test plays the real
 // content without touching the build's save. Removed by remove_game_dirs too.
 std::filesystem::path copy_built_game(const std::string& name);
+
+// What an App over `dir` needs to run on fakes: message boxes answered from a script (handed
+// back in `dialogs`) and sounds recorded into `sounds`.
+App::Options fake_port_options(const std::filesystem::path& dir, std::vector<std::string>& sounds,
+                               FakeDialogs*& dialogs);
 
 std::string file_bytes(const std::filesystem::path& p);
 

@@ -85,9 +85,12 @@ std::string source_name_for_dat(const std::string& path) {
     return {};
 }
 
+std::string file_line(const std::string& file, int line) {
+    return line > 0 ? file + ":" + std::to_string(line) : file;
+}
+
 std::string format_error(const DataError& e) {
-    if (e.line() > 0) return e.file() + ":" + std::to_string(e.line()) + ": " + e.reason();
-    return e.file() + ": " + e.reason();
+    return file_line(e.file(), e.line()) + ": " + e.reason();
 }
 
 std::string compile(Kind kind, std::string_view source, const std::string& name,

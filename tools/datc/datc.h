@@ -36,6 +36,8 @@ std::string dat_name_for_source(const std::string& source_file_name);
 // The source file a dat file decompiles to, the reverse of dat_name_for_source.
 std::string source_name_for_dat(const std::string& dat_file_name);
 
+// "file:line", or "file" when line is 0.
+std::string file_line(const std::string& file, int line);
 // "file:line: reason", or "file: reason" when the fault is not on one line.
 std::string format_error(const DataError& e);
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "content.h"
 #include "datc.h"
 #include "manifest.h"
 #include "state/dat_text.h"
@@ -26,6 +27,10 @@ int usage() {
            "  datc decompile <dat-file> [-o out]      print (or write) the source of a dat file\n"
            "  datc install <staging-dir> <game-dat>   copy compiled files, keeping an existing "
            "save\n"
+           "  datc content <data-dir> [--strict]     walk the story from a new game: every\n"
+           "                                          stage's place on the map, recruits the\n"
+           "                                          code knows, no placeholder scripts\n"
+           "                                          (without --strict, road faults warn)\n"
            "  datc manifest <data-dir> <game-dir> [--src <src-dir>]\n"
            "                                          check that every picture, wave and piece\n"
            "                                          named by the code, tables and scripts is "
@@ -102,6 +107,18 @@ int main(int argc, char** argv) {
                 out = args[3];
             }
             return decompile(args[1], out);
+        }
+        if (cmd == "content" && (args.size() == 2 || (args.size() == 3 && args[2] == "--strict"))) {
+            const bool strict = args.size() == 3;
+            size_t errors = 0, warnings = 0;
+            for (const auto& f : datc::check_content(args[1])) {
+                std::cerr << datc::format_fault(f, strict) << "\n";
+                (f.road && !strict ? warnings : errors) += 1;
+            }
+            std::cerr << "datc: content: " << errors << " fault" << (errors == 1 ? "" : "s") << ", "
+                      << warnings << " warning" << (warnings == 1 ? "" : "s")
+                      << (strict ? "" : " (road faults only warn without --strict)") << "\n";
+            return errors == 0 ? 0 : 1;
         }
         if (cmd == "manifest" && (args.size() == 3 || (args.size() == 5 && args[3] == "--src"))) {
             size_t checked = 0;

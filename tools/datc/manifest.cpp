@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "forms.h"
+#include "script_commands.h"
 #include "state/dat_text.h"
 
 namespace lum::datc {
@@ -17,14 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kCodeBackground = 1;
-constexpr int kCodeMusic = 2;
-constexpr int kCodePortrait = 14;
 constexpr int kItemKindScore = 24;
-
-std::string where(const std::string& file, int line) {
-    return line > 0 ? file + ":" + std::to_string(line) : file;
-}
 
 int line_of(const toml::node& n) {
     return static_cast<int>(n.source().begin.line);
@@ -62,16 +56,17 @@ void script_refs(const fs::path& path, bool people, std::vector<AssetRef>& refs,
         const TEnemyEntry& e = p.enemies[k];
         const std::string who = "enemy " + std::to_string(k + 1);
         if (!e.sprite_file.empty())
-            refs.push_back({"cg", e.sprite_file, where(file, at.sprite), who + "'s picture"});
+            refs.push_back({"cg", e.sprite_file, file_line(file, at.sprite), who + "'s picture"});
         else
             refs.push_back({"cg", "unit" + std::to_string(e.job) + ".bmp",
-                            where(file, at.job ? at.job : at.block), who + "'s class picture"});
+                            file_line(file, at.job ? at.job : at.block), who + "'s class picture"});
         if (!e.portrait_file.empty())
-            refs.push_back({"cg", e.portrait_file, where(file, at.portrait), who + "'s portrait"});
+            refs.push_back(
+                {"cg", e.portrait_file, file_line(file, at.portrait), who + "'s portrait"});
     }
     for (int i = 0; i < kScriptLines; ++i) {
         const TScriptLine& l = p.script[i];
-        const std::string at = where(file, p.lines[i]);
+        const std::string at = file_line(file, p.lines[i]);
         if (l.code == kCodeBackground)
             refs.push_back({"cg", l.arg, at, "background"});
         else if (l.code == kCodePortrait)
@@ -102,7 +97,7 @@ bool parse_table(const fs::path& path, toml::table& out, std::vector<std::string
         out = toml::parse(read_file_bytes(path), path.string());
         return true;
     } catch (const toml::parse_error& e) {
-        errors.push_back(where(path.string(), static_cast<int>(e.source().begin.line)) + ": " +
+        errors.push_back(file_line(path.string(), static_cast<int>(e.source().begin.line)) + ": " +
                          std::string(e.description()));
     } catch (const DataError& e) {
         errors.push_back(format_error(e));
@@ -117,7 +112,7 @@ void place_refs(const fs::path& path, std::vector<AssetRef>& refs,
     for_each_entry(root, "place", 0, [&](const toml::table& t, int id) {
         const toml::node* map = t.get("map");
         if (!map || !map->is_string() || map->as_string()->get().empty()) return;
-        refs.push_back({"cg", map->as_string()->get(), where(path.string(), line_of(*map)),
+        refs.push_back({"cg", map->as_string()->get(), file_line(path.string(), line_of(*map)),
                         "battle map of place " + std::to_string(id)});
     });
 }
@@ -131,7 +126,7 @@ void item_refs(const fs::path& path, std::vector<AssetRef>& refs,
         const toml::node* v = t.get("value");
         const int value = static_cast<int>(t["value"].value_or<int64_t>(0));
         const std::string at =
-            where(path.string(), line_of(v ? *v : static_cast<const toml::node&>(t)));
+            file_line(path.string(), line_of(v ? *v : static_cast<const toml::node&>(t)));
         const std::string piece = score_piece(value);
         if (piece.empty())
             errors.push_back(at + ": the 楽譜 " + what + " has value " + std::to_string(value) +
@@ -241,7 +236,7 @@ std::vector<AssetRef> source_refs(const fs::path& src_dir) {
             for (std::sregex_iterator m(code.begin(), code.end(), literal), end; m != end; ++m) {
                 const std::string name = (*m)[1];
                 const bool picture = (*m)[2] == "bmp";
-                refs.push_back({picture ? "cg" : "mid", name, where(p.string(), n),
+                refs.push_back({picture ? "cg" : "mid", name, file_line(p.string(), n),
                                 picture ? "picture" : ((*m)[2] == "wav" ? "sound" : "music")});
             }
         }

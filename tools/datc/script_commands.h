@@ -36,4 +36,20 @@ const CommandInfo* command_by_code(int code);
 bool ends_stage(int code);
 inline constexpr int kEndConversation = 17;
 
+// The codes the checks after compiling look for.
+enum Code : int {
+    kCodeBackground = 1,
+    kCodeMusic = 2,
+    kCodeNextStage = 3,
+    kCodeChoice = 4,
+    kCodeQuit = 6,
+    kCodeJoin = 9,
+    kCodeOpen = 10,
+    kCodeClose = 11,
+    kCodePortrait = 14,
+    kCodeJoinReserve = 15,
+    kCodeBackToTravel = 17,
+    kCodeNextStageHere = 24,
+};
+
 }  // namespace lum::datc
