@@ -1,7 +1,7 @@
-// playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--verbose]: plays a new game from
-// the first click to the ending through the real models, headless, and prints one line per stage
-// and a summary. Exits 1 with the stage and the reason when the game cannot be finished, 2 on bad
-// arguments.
+// playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] [--verbose]: plays a
+// new game from the first click to the ending through the real models, headless, and prints one
+// line per stage and a summary. Exits 1 with the stage and the reason when the game cannot be
+// finished, 2 on bad arguments.
 
 #include <charconv>
 #include <cstdio>
@@ -17,16 +17,16 @@
 namespace {
 
 int usage() {
-    std::cerr
-        << "usage: playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--verbose]\n"
-           "  --seed S    the new game's random seed (a number)\n"
-           "  --game DIR  the built game folder whose dat/ is copied (default "
-        << LUM_GAME_DIR
-        << ")\n"
-           "  --keep DIR  play in DIR and keep it (the save written after the ending)\n"
-           "  --patience N  N story battles and 5N random battles at one stage before\n"
-           "              giving up (default 8)\n"
-           "  --verbose   a line for every place visited\n";
+    std::cerr << "usage: playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] "
+                 "[--verbose]\n"
+                 "  --seed S    the new game's random seed (a number)\n"
+                 "  --game DIR  the built game folder whose dat/ is copied (default "
+              << LUM_GAME_DIR
+              << ")\n"
+                 "  --keep DIR  play in DIR and keep it (the save written after the ending)\n"
+                 "  --patience N  N story battles and 5N random battles at one stage before\n"
+                 "              giving up (default 8)\n"
+                 "  --verbose   a line for every place visited\n";
     return 2;
 }
 
@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
             if (ec != std::errc() || p != v.data() + v.size() || n < 1) return usage();
             o.max_story_attempts = n;
             o.max_random_per_stage = 5 * n;
+        } else if (a == "--until") {
+            auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), o.until_stage);
+            if (ec != std::errc() || p != v.data() + v.size() || o.until_stage < 0) return usage();
         } else if (a == "--keep") {
             o.work_dir = v;
             o.keep_copy = true;

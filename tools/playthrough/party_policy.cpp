@@ -270,7 +270,7 @@ bool PartyPolicy::advance() {
 
 void fill_party_box(PartyBox& box, int slot) {
     // Rows of kClassButtons: 剣士, 術士, アーチャー (or ガンマン), 剣士, 術士.
-    static constexpr std::array<int, 5> kClassBySlot = {1, 4, 2, 1, 4};
+    static constexpr std::array<int, 5> kClassBySlot = {4, 1, 2, 1, 4};
     int i = kClassBySlot[(std::max(slot, 1) - 1) % 5];
     if (i == 2 && !box.j_a1_enabled) i = 3;
     box.class_click(i);

@@ -20,7 +20,9 @@ namespace {
 
 constexpr int kLastStage = 61;
 constexpr int kUnwinnableStage = 45;
-constexpr int kTrainingPerLoss = 2;    // random battles after each lost story battle
+constexpr int kTrainingPerLoss = 2;
+constexpr int kMaxTrainingAhead = 4;   // random battles at one stage before its first try    //
+                                       // random battles after each lost story battle
 constexpr int kMaxIdleScenes = 3;      // scenes at one stage that do not move it on
 constexpr int kMaxPeopleAttempts = 3;  // lost region battles before a people place is left
 constexpr int kMaxBattleTurns = 300;   // party commands before a battle is given up
@@ -98,7 +100,8 @@ class Game {
     bool visit_people();
     void use_items();
     void progress();
-    void fight_random(const char* why);
+    bool fight_random(const char* why);
+    bool too_weak() const;
     void tend_lives();
     bool open_a_shop(const std::vector<std::string>& buttons);
     void train_beginners();
@@ -428,9 +431,22 @@ void Game::train_beginners() {
     t.back_click();
 }
 
-void Game::fight_random(const char* why) {
+// The party's mean level against the level of the stage's enemy leader (stage + 2).
+bool Game::too_weak() const {
+    // Half the leader's level: the mark below which a story battle is usually lost.
+    const std::vector<int> lv = party_levels();
+    if (lv.empty()) return false;
+    double mean = 0;
+    for (int l : lv) mean += l;
+    mean /= lv.size();
+    return 2 * mean < h_.gs.stage_no + 2;
+}
+
+// One random battle at a visible place that fights them; false when no place does (the
+// story battle is then tried again as it is).
+bool Game::fight_random(const char* why) {
     const std::string b = random_place();
-    if (b.empty()) throw Stuck{std::string(why) + ", and no visible place fights a random battle"};
+    if (b.empty()) return false;
     if (record().random_battles >= opt_.max_random_per_stage)
         throw Stuck{std::string(why) + " after " + std::to_string(opt_.max_random_per_stage) +
                     " random battles"};
@@ -439,6 +455,7 @@ void Game::fight_random(const char* why) {
     ++record().random_battles;
     if (v != Visit::won) ++record().random_lost;
     ++trained_since_loss_;
+    return true;
 }
 
 void Game::progress() {
@@ -466,8 +483,12 @@ void Game::progress() {
     }
 
     if (battle && losing_run_ > 0 && !hopeless_here_ &&
-        trained_since_loss_ < kTrainingPerLoss * losing_run_)
-        return fight_random("the party keeps losing");
+        trained_since_loss_ < kTrainingPerLoss * losing_run_ &&
+        fight_random("the party keeps losing"))
+        return;
+    if (battle && !hopeless_here_ && too_weak() && record().random_battles < kMaxTrainingAhead &&
+        fight_random("the party is too weak"))
+        return;
 
     if (battle) tend_lives();
     const Visit v = click(place);
@@ -576,7 +597,11 @@ PlayResult Game::run() {
             for (int c = kFirstParty; c <= kLastParty; ++c)
                 if (h_.gs.chara[c].state != kStateEmpty)
                     res_.lowest_lifespan = std::min(res_.lowest_lifespan, h_.gs.chara[c].lifespan);
-            if (finish_ending()) break;
+            if (finish_ending()) {
+                res_.ending = true;
+                break;
+            }
+            if (opt_.until_stage >= 0 && h_.gs.stage_no >= opt_.until_stage) break;
             use_items();
             train_beginners();
             if (visit_people()) continue;
@@ -678,8 +703,10 @@ void print_summary(const PlayResult& r, std::uint64_t seed, std::ostream& out) {
                   "%s seed %llu: %d stages, story battles %d (lost %d, won %.0f%%), random "
                   "battles %d (lost %d, %.2f a stage), people places %d/%d, lowest lifespan %d, "
                   "shop visits for lifespan %d, stand-offs fled %d, game time %s\n",
-                  r.finished ? "finished" : "STUCK", static_cast<unsigned long long>(seed),
-                  total.stages, total.story, total.lost,
+                  r.ending     ? "finished"
+                  : r.finished ? "stopped"
+                               : "STUCK",
+                  static_cast<unsigned long long>(seed), total.stages, total.story, total.lost,
                   rate(total.story - total.lost, total.story), total.random, total.random_lost,
                   per_stage, r.people_visited, r.people_places,
                   r.lowest_lifespan == (1 << 30) ? 0 : r.lowest_lifespan, total.shops, r.stand_offs,

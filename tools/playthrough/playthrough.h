@@ -26,9 +26,10 @@ struct StageRecord {
 };
 
 struct PlayResult {
-    bool finished = false;
-    int stage = 0;       // where it ended or got stuck
-    std::string reason;  // why it stopped short
+    bool finished = false;  // the ending was saved, or the stage to stop at reached
+    bool ending = false;    // the ending was played and clear_mark 100 read back from the save
+    int stage = 0;          // where it ended or got stuck
+    std::string reason;     // why it stopped short
     std::vector<StageRecord> stages;
     int people_visited = 0;
     int people_places = 0;       // people places that ever showed
@@ -50,6 +51,8 @@ struct PlayOptions {
     // authors raise them to find what lies beyond a hard stage.
     int max_story_attempts = 8;
     int max_random_per_stage = 40;
+    // Stops, finished, once this stage is reached (-1: play to the ending).
+    int until_stage = -1;
     long long max_events = 20'000'000;
 };
 
