@@ -138,7 +138,7 @@ TEST(PlaythroughStuck, APlaceTheStoryNeverOpensStopsTheGameAtItsStage) {
     const PlayResult r = play_on(g);
     EXPECT_FALSE(r.finished);
     EXPECT_EQ(r.stage, 2);
-    EXPECT_EQ(r.reason, "the place for this stage is not visible: m1");
+    EXPECT_EQ(r.reason, "the place for this stage is not visible: m1 (regions showing: 100)");
     ASSERT_GE(r.stages.size(), 2u);  // stages 0 and 1 were played
     EXPECT_EQ(r.stages[1].stage, 1);
 }

@@ -47,6 +47,7 @@ class Probe : public PlaceActions {
     void message(const std::string&) override { calls.insert("message"); }
     bool load_people(int) override { return true; }
     bool load_stage() override { return true; }
+    void once_won(std::function<void(GameState&)>) override { calls.insert("map change"); }
     std::set<std::string> calls;
     bool flags_changed(const GameState& real) const {
         return scratch_->place_flags != real.place_flags;
@@ -463,10 +464,14 @@ void Game::progress() {
     const int stage = gs.stage_no;
     std::vector<std::string> places = stage_places(true);
     if (places.empty()) {
-        std::string listed;
+        std::string listed, regions;
         for (const std::string& b : stage_places(false)) listed += " " + b;
-        throw Stuck{listed.empty() ? "no place plays this stage"
-                                   : "the place for this stage is not visible:" + listed};
+        for (int box : kRegionBoxes)
+            if (h_.travel.region_visible(box)) regions += " " + std::to_string(box);
+        throw Stuck{listed.empty()
+                        ? "no place plays this stage"
+                        : "the place for this stage is not visible:" + listed +
+                              " (regions showing:" + (regions.empty() ? " none" : regions) + ")"};
     }
     // A scene moves the story on before a battle does: after the unwinnable battle, its
     // place still lists the stage beside the one that goes on.
