@@ -24,7 +24,7 @@ constexpr int kTrainingPerLoss = 2;
 constexpr int kMaxTrainingAhead = 4;   // random battles at one stage before its first try    //
                                        // random battles after each lost story battle
 constexpr int kMaxIdleScenes = 3;      // scenes at one stage that do not move it on
-constexpr int kMaxPeopleAttempts = 3;  // lost region battles before a people place is left
+constexpr int kMaxPeopleAttempts = 6;  // lost region battles before a people place is left
 constexpr int kMaxBattleTurns = 300;   // party commands before a battle is given up
 constexpr long long kMaxEventsPerVisit = 2'000'000;
 constexpr int kLowLifespan = 15;   // below this a member's life is lengthened at a shop first
@@ -328,15 +328,17 @@ bool Game::visit_people() {
         people_seen_.insert(b);
         if (people_done_.count(b) || people_deferred_.count(b)) continue;
         if (people_attempts_[b] >= kMaxPeopleAttempts) continue;
+        // A region fight waits until the party is not too weak for the stage's own battle.
+        if (probe(b).calls.count("region battle") && too_weak()) continue;
         const int stage = h_.gs.stage_no;
         const Visit v = click(b);
         if (talked_) {
             people_done_.insert(b);
             ++record().people;
-        } else if (v == Visit::lost || v == Visit::fled) {
-            ++people_attempts_[b];
         } else {
-            people_deferred_.insert(b);  // shut for now: try again at a later stage
+            // Lost, or shut for now: one try a stage.
+            if (v == Visit::lost || v == Visit::fled) ++people_attempts_[b];
+            people_deferred_.insert(b);
         }
         if (h_.gs.stage_no != stage) note_stage_change(b);
         return true;
@@ -620,6 +622,13 @@ PlayResult Game::run() {
     res_.game_ms = h_.clock.now_ms;
     res_.people_visited = static_cast<int>(people_done_.size());
     res_.people_places = static_cast<int>(people_seen_.size());
+    for (const PlaceEvent& ev : place_events()) {
+        if (!is_people_place(ev.button)) continue;
+        if (!people_seen_.count(ev.button))
+            res_.people_unseen.push_back(ev.button);
+        else if (!people_done_.count(ev.button))
+            res_.people_unvisited.push_back(ev.button);
+    }
     res_.stand_offs = stand_offs_;
     return res_;
 }
@@ -738,6 +747,14 @@ void print_summary(const PlayResult& r, std::uint64_t seed, std::ostream& out) {
                       rate(s.story - s.lost, s.story), s.random, clock_text(s.ms).c_str());
         out << line;
     }
+    auto list = [&](const char* what, const std::vector<std::string>& v) {
+        if (v.empty()) return;
+        out << what;
+        for (const std::string& b : v) out << " " << b;
+        out << "\n";
+    };
+    list("people places shown but not visited (region battles lost):", r.people_unvisited);
+    if (r.ending) list("people places never shown:", r.people_unseen);
     if (!r.finished) out << "stuck at stage " << r.stage << ": " << r.reason << "\n";
 }
 

@@ -32,7 +32,9 @@ struct PlayResult {
     std::string reason;     // why it stopped short
     std::vector<StageRecord> stages;
     int people_visited = 0;
-    int people_places = 0;       // people places that ever showed
+    int people_places = 0;                      // people places that ever showed
+    std::vector<std::string> people_unvisited;  // shown, but their conversation never played
+    std::vector<std::string> people_unseen;     // never shown at all
     int longest_losing_run = 0;  // story battles lost in a row at one stage, stage 45 aside
     int losing_run_stage = -1;
     int lowest_lifespan = 1 << 30;
