@@ -416,7 +416,8 @@ void Game::tend_lives() {
     }
 }
 
-// A member still in the first class (訓練生) takes the free 剣士 class at the class shop.
+// A member still in the first class (訓練生) takes the free 術士 class at the class shop: its
+// magic strikes from afar, so the hero, whose level sets the random battles', gets kills.
 void Game::train_beginners() {
     GameState& gs = h_.gs;
     TravelModel& t = h_.travel;
@@ -428,7 +429,7 @@ void Game::train_beginners() {
     if (rows.empty() || !open_a_shop(kClassShops)) return;
     for (int r : rows) {
         t.party_listMouseDown(r);
-        t.job_listMouseDown(1);
+        t.job_listMouseDown(4);
         t.BitBtn17Click();
     }
     t.back_click();
