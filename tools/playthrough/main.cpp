@@ -1,6 +1,6 @@
-// playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] [--verbose]: plays a
-// new game from the first click to the ending through the real models, headless, and prints one
-// line per stage and a summary. Exits 1 with the stage and the reason when the game cannot be
+// playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] [--strict] [--verbose]:
+// plays a new game from the first click to the ending through the real models, headless, and prints
+// one line per stage and a summary. Exits 1 with the stage and the reason when the game cannot be
 // finished, 2 on bad arguments.
 
 #include <charconv>
@@ -17,16 +17,19 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] "
-                 "[--verbose]\n"
-                 "  --seed S    the new game's random seed (a number)\n"
-                 "  --game DIR  the built game folder whose dat/ is copied (default "
-              << LUM_GAME_DIR
-              << ")\n"
-                 "  --keep DIR  play in DIR and keep it (the save written after the ending)\n"
-                 "  --patience N  N story battles and 5N random battles at one stage before\n"
-                 "              giving up (default 8)\n"
-                 "  --verbose   a line for every place visited\n";
+    std::cerr
+        << "usage: playthrough --seed S [--game DIR] [--keep DIR] [--patience N] [--until N] "
+           "[--verbose]\n"
+           "  --seed S    the new game's random seed (a number)\n"
+           "  --game DIR  the built game folder whose dat/ is copied (default "
+        << LUM_GAME_DIR
+        << ")\n"
+           "  --keep DIR  play in DIR and keep it (the save written after the ending)\n"
+           "  --patience N  N story battles and 5N random battles at one stage before\n"
+           "              giving up (default 8)\n"
+           "  --strict    also fail when the balance targets are missed (at most 3 random\n"
+           "              battles a stage on average, no story battle lost 3 times in a row)\n"
+           "  --verbose   a line for every place visited\n";
     return 2;
 }
 
@@ -35,11 +38,15 @@ int usage() {
 int main(int argc, char** argv) {
     lum::play::PlayOptions o;
     o.game_dir = LUM_GAME_DIR;
-    bool seeded = false;
+    bool seeded = false, strict = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--verbose") {
             o.verbose = true;
+            continue;
+        }
+        if (a == "--strict") {
+            strict = true;
             continue;
         }
         if (i + 1 >= argc) return usage();
@@ -73,6 +80,10 @@ int main(int argc, char** argv) {
     lum::play::print_summary(r, o.seed, std::cout);
     if (!r.finished) {
         std::cerr << "playthrough: stuck at stage " << r.stage << ": " << r.reason << "\n";
+        return 1;
+    }
+    if (strict && !lum::play::targets_met(r)) {
+        std::cerr << "playthrough: the balance targets are missed\n";
         return 1;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "battle/sealed_sword.h"
 #include "battle/techniques.h"
 
 namespace lum::play {
@@ -184,16 +185,13 @@ bool PartyPolicy::attack() {
 
     struct Choice {
         bool special = false;
-        int family = 0, slot = 0;
+        int family = 0, slot = 0;  // family 20..25: the sealed sword
         long long score = 0;
     } best;
     for (const bool special : {false, true}) {
         special ? m_.spa_bClick() : m_.usu_bClick();
-        std::vector<int> families;
-        if (special)
-            families = {8, 10, 11, 12, 13, 16};
-        else
-            families = {1, 2, 3, 4, 5, 7};
+        const std::vector<int> families = special ? std::vector<int>{8, 10, 11, 12, 13, 16, 18}
+                                                  : std::vector<int>{1, 2, 3, 4, 5, 7};
         for (int f : families) {
             if (!m_.family_visible[f] || (f <= 15 && !w.family_enabled[f])) continue;
             m_.family_click(f);
@@ -202,33 +200,64 @@ bool PartyPolicy::attack() {
                 if (w.technique_captions[s] == "？" || a.mp < technique_mp_cost(f, s)) continue;
                 // The family's blows straight ahead only; its sidesteps strike nothing in front.
                 if (f == 1 && s != 1 && s != 4) continue;
-                const long long power = rough_power(gs, a, f, s);
+                // A card strikes off a third, a half or three quarters of what the target has
+                // left, for a card and Ark.
+                const bool card = f == 18;
+                if (card && (s == 4 || held_card(gs) < 0 || gs.ark < 30 * s)) continue;
+                const long long power = card ? 1 : rough_power(gs, a, f, s);
                 if (power <= 0) continue;
                 m_.technique_hover(s);
-                int hits = 0;
+                long long score = 0;
                 if (w.s_l_visible) {
-                    if (w.s_l == "対象：敵全員") hits = living;
+                    if (w.s_l == "対象：敵全員") score = living * power;
                 } else {
                     for (const Marker& mk : w.markers) {
                         int col, row;
                         if (!marker_square(mk, col, row)) continue;
                         const int u = gs.grid.at(col, row);
-                        if (u >= kFirstEnemy && u <= kLastEnemy && gs.chara[u].state != kStateEmpty)
-                            ++hits;
-                        if (u >= kFirstParty && u <= kLastParty && alive(gs.chara[u])) --hits;
+                        const TChara& t = gs.chara_at(u);
+                        if (u >= kFirstEnemy && u <= kLastEnemy && t.state != kStateEmpty)
+                            score += card ? t.hp * (s == 3 ? 3LL : 1LL) /
+                                                (s == 1   ? 3
+                                                 : s == 2 ? 2
+                                                          : 4)
+                                          : power;
+                        if (u >= kFirstParty && u <= kLastParty && alive(t)) score -= power;
                     }
                 }
-                if (hits > 0 && hits * power > best.score) best = {special, f, s, hits * power};
+                if (score > best.score) best = {special, f, s, score};
             }
             m_.escape();  // the technique panel
         }
         m_.escape();  // the family box
     }
-    if (best.family == 0) return false;
-    best.special ? m_.spa_bClick() : m_.usu_bClick();
-    m_.family_click(best.family);
-    m_.technique_hover(best.slot);
-    m_.technique_click(best.slot);
+
+    // The sealed sword, paid with 20 oaths: what it does to the unit right in front.
+    const int in_front = gs.grid.at(a.x - 1, a.y);
+    if (a.oath_count >= 20 && in_front >= kFirstEnemy && in_front <= kLastEnemy) {
+        const TChara& t = gs.chara[in_front];
+        for (int f = kFirstSealed; f <= 25; ++f) {
+            if (f == 24 || !m_.sealed.enabled[f]) continue;  // 哀古解放 breaks one's own 哀古
+            long long power = f == 23 ? t.hp / 2 : 50;
+            if (f <= 22) {
+                const int attr = f == 20 ? t.past : f == 21 ? t.justice : t.dark;
+                power = static_cast<long long>(t.max_hp / 13) * (attr / 10 + 1);
+            }
+            if (power > best.score) best = {false, f, 0, power};
+        }
+    }
+    if (best.family >= kFirstSealed) {
+        m_.Button23Click();
+        m_.sealed_hover(best.family);
+        m_.sealed_click(best.family);
+    } else if (best.family > 0) {
+        best.special ? m_.spa_bClick() : m_.usu_bClick();
+        m_.family_click(best.family);
+        m_.technique_hover(best.slot);
+        m_.technique_click(best.slot);
+    } else {
+        return false;
+    }
     if (gs.player_phase != 0) return true;
     m_.escape();
     m_.escape();

@@ -61,6 +61,10 @@ struct PlayOptions {
 // Plays the game; writes the stage lines to `out` as stages finish.
 PlayResult play_game(const PlayOptions& options, std::ostream& out);
 
+// At most 3 random battles a stage on average, and no story battle lost more than twice in a
+// row (stage 45's battle, which cannot be won, aside).
+bool targets_met(const PlayResult& r);
+
 // The summary: totals, the balance targets, and the figures by chapter.
 void print_summary(const PlayResult& r, std::uint64_t seed, std::ostream& out);
 
