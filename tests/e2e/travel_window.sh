@@ -15,7 +15,7 @@ cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
 cd "$1"
-SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
+XDG_CONFIG_HOME="$1/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
 pid=$!
 win=""
 for _ in $(seq 1 150); do
