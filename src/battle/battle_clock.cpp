@@ -9,6 +9,15 @@ namespace {
 bool can_act(const TChara& c) {
     return c.state != kStateEmpty && c.state != kStateDown && c.state != kStatePetrified;
 }
+bool party_all_down(const GameState& gs) {
+    bool any = false;
+    for (int p = kFirstParty; p <= kLastParty; ++p) {
+        if (gs.chara[p].state == kStateEmpty) continue;
+        if (gs.chara[p].state != kStateDown) return false;
+        any = true;
+    }
+    return any;
+}
 }  // namespace
 
 void open_next_party_turn(BattleContext& ctx) {
@@ -32,6 +41,9 @@ void open_next_party_turn(BattleContext& ctx) {
     } else {
         gs.cur_unit = 10;
         gs.enemy_phase = 0;
+        // A party that entered with every life spent is down from the start, and an enemy
+        // that only moves never runs the end-of-action check: the battle would never end.
+        if (party_all_down(gs)) check_battle_end(ctx);
     }
 }
 
