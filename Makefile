@@ -1,5 +1,5 @@
 # Two commands: `make run` plays, `make test` checks. Both install what is missing first.
-.PHONY: run test build deps configure bench format clean fuzz sanitize soak
+.PHONY: run test build deps configure bench format clean fuzz sanitize soak install package
 
 deps:
 	@scripts/install-deps
@@ -27,6 +27,15 @@ sanitize: deps
 	@cmake --preset debug >/dev/null
 	@cmake --build --preset debug
 	ctest --preset debug
+
+# Installs into PREFIX (bin/, share/luminaria/, the desktop entry, icons, metainfo, man page).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+
+# A Debian package, build/luminaria_<version>_<arch>.deb.
+package: build
+	cd build && cpack -G DEB
 
 bench: build
 	@bench/run-all

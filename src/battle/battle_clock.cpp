@@ -9,10 +9,14 @@ namespace {
 bool can_act(const TChara& c) {
     return c.state != kStateEmpty && c.state != kStateDown && c.state != kStatePetrified;
 }
-bool party_can_act(const GameState& gs) {
-    for (int i = kFirstParty; i <= kLastParty; ++i)
-        if (can_act(gs.chara[i])) return true;
-    return false;
+bool party_all_down(const GameState& gs) {
+    bool any = false;
+    for (int p = kFirstParty; p <= kLastParty; ++p) {
+        if (gs.chara[p].state == kStateEmpty) continue;
+        if (gs.chara[p].state != kStateDown) return false;
+        any = true;
+    }
+    return any;
 }
 }  // namespace
 
@@ -37,6 +41,9 @@ void open_next_party_turn(BattleContext& ctx) {
     } else {
         gs.cur_unit = 10;
         gs.enemy_phase = 0;
+        // A party that entered with every life spent is down from the start, and an enemy
+        // that only moves never runs the end-of-action check: the battle would never end.
+        if (party_all_down(gs)) check_battle_end(ctx);
     }
 }
 
@@ -114,10 +121,6 @@ int enemy_half_tick(BattleContext& ctx) {
             } else {
                 gs.cur_unit = 0;
                 gs.enemy_phase = 0;
-                // With nobody of the party able to act (all down from the start, their
-                // lifespans spent) no action would ever run the end check, and enemies that
-                // find no target only move: the round's end runs it instead of looping forever.
-                if (!party_can_act(gs) && check_battle_end(ctx) != BattleOutcome::ongoing) break;
                 open_next_party_turn(ctx);
             }
             break;

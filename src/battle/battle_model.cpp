@@ -1,5 +1,7 @@
 #include "battle/battle_model.h"
 
+#include "state/player_settings.h"
+
 #include <algorithm>
 
 #include "battle/battle_clock.h"
@@ -23,7 +25,7 @@ struct BattleModel::Busy {
 };
 
 int speed_for_slider(int position) {
-    return std::clamp(position, kSliderMin, kSliderMax) * 52 + 260;
+    return battle_speed_ms(std::clamp(position, kSliderMin, kSliderMax));
 }
 
 int enemy_interval(int speed_ms) {
@@ -294,8 +296,11 @@ void BattleModel::Button22Click() {
 // ---------------------------------------------------------------- slider and timers
 
 void BattleModel::TrackBar1Change(int position) {
-    slider_position_ = std::clamp(position, kSliderMin, kSliderMax);
-    ctx_.gs.speed_ms = speed_for_slider(slider_position_);
+    ctx_.gs.speed_ms = speed_for_slider(position);
+}
+
+int BattleModel::slider_position() const {
+    return battle_speed_position(ctx_.gs.speed_ms);
 }
 
 int BattleModel::timer4_ms() const {

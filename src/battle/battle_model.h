@@ -87,7 +87,8 @@ class BattleModel : public BattleStarter {
 
     // ---- the speed slider `TrackBar1`
     void TrackBar1Change(int position);
-    int slider_position() const { return slider_position_; }
+    // The knob shows speed_ms, wherever it was set from (this slider or the settings).
+    int slider_position() const;
 
     // ---- timers
     void Timer1Timer();  // board redraw
@@ -142,7 +143,6 @@ class BattleModel : public BattleStarter {
     void after_message_change();
 
     BattleContext ctx_;
-    int slider_position_ = kSliderStart;
     int timer4_ms_ = kFirstTimer4Ms;
     int timer3_ms_ = kFirstTimer3Ms;
     bool fast_forward_ = false;

@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QSettings>
 
 #include "battle/techniques.h"
 #include "shell/shell_model.h"
@@ -173,8 +172,6 @@ BattleScreen::BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, S
     Timer1->start();
     Timer2->start();
 
-    load_slider_position();
-
     start_box = new TitleBox(shell_, this);
     start_box->raise();
     refresh();
@@ -310,7 +307,6 @@ void BattleScreen::build_item_box_and_slider() {
     connect(TrackBar1, &QSlider::valueChanged, this, [this](int v) {
         if (v == model_.slider_position()) return;
         handle([this, v] { model_.TrackBar1Change(v); });
-        save_slider_position();
     });
 
     auto* about_caption = label("Label_about", {kRightColumn, 346, 272, 16}, this,
@@ -491,21 +487,6 @@ void BattleScreen::pause_ms(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-void BattleScreen::load_slider_position() {
-    QSettings s(QString::fromStdString((gs_.game_dir / "luminaria.ini").string()),
-                QSettings::IniFormat);
-    bool ok = false;
-    const int pos = s.value("battle/speed_position").toInt(&ok);
-    // Without a remembered position the tempo stays at the game's own 500 ms.
-    if (ok && pos >= kSliderMin && pos <= kSliderMax) model_.TrackBar1Change(pos);
-}
-
-void BattleScreen::save_slider_position() {
-    QSettings s(QString::fromStdString((gs_.game_dir / "luminaria.ini").string()),
-                QSettings::IniFormat);
-    s.setValue("battle/speed_position", model_.slider_position());
 }
 
 void BattleScreen::keyPressEvent(QKeyEvent* e) {

@@ -108,8 +108,6 @@ class BattleScreen : public ScreenPage, public Pacing {
     template <typename F>
     void handle(F f);
     void sync_driver(QTimer* t, bool on, int ms);
-    void load_slider_position();
-    void save_slider_position();
 
     ShellModel& shell_;
     GameState& gs_;

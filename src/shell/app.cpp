@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
+#include <iostream>
 
 #include "battle/battle_screen.h"
 #include "battle/result_dialog.h"
@@ -12,19 +16,25 @@
 #include "shell/router.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "sound/music_player.h"
 #include "sound/sound_front.h"
 #include "state/dat_text.h"
 #include "story/story_screen.h"
 #include "travel/travel_screen.h"
+#include "ui/settings_dialog.h"
 
 namespace lum {
 
-std::filesystem::path program_folder() {
-    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
-}
-
-App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move(options.dialogs)) {
+App::App(Options options)
+    : sound_(std::move(options.sound)),
+      dialogs_(std::move(options.dialogs)),
+      settings_(std::move(options.settings)),
+      store_(std::move(options.settings_store)) {
     gs_.game_dir = options.game_dir;
+    gs_.save_dir = options.save_dir;
+    installed_ = options.installed;
+    // Before the screens: the battle screen still reads its own remembered slider after this.
+    settings_to_state(settings_, gs_);
     window_ = std::make_unique<MainWindow>(QSize(725, 493));
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(window_.get());
     if (sound_) proxy_.attach(sound_.get());
@@ -39,12 +49,22 @@ App::App(Options options) : sound_(std::move(options.sound)), dialogs_(std::move
         return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
     });
     router_->add_lazy(ScreenId::travel, [this] {
-        return new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+        auto* travel = new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
+        travel->open_settings = [this] { open_settings(); };
+        return travel;
     });
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
-    window_->on_close = [this] { return shell_->close_battle_screen(); };
+    battle_->start_box->on_settings = [this] { open_settings(); };
+    window_->on_close = [this] {
+        if (!shell_->close_battle_screen()) return false;
+        remember_settings();
+        return true;
+    };
+    auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), window_.get());
+    f2->setContext(Qt::ApplicationShortcut);
+    connect(f2, &QShortcut::activated, this, [this] { open_settings(); });
     router_->on_shown = [this](ScreenId id) {
         if (front_) front_->set_visible_screen(id);
     };
@@ -82,6 +102,10 @@ void App::start_sound() {
     SoundFrontOptions so;
     so.game_dir = gs_.game_dir;
     so.state = &gs_;
+    so.installed = installed_;
+    so.output_device = settings_.audio_device;
+    so.soundfont = settings_.soundfont;
+    so.levels = {settings_.effect_volume, settings_.music_volume, settings_.muted};
     so.wake = [this] {
         QMetaObject::invokeMethod(
             this,
@@ -94,12 +118,66 @@ void App::start_sound() {
     front_ = front.get();
     if (auto now = router_->current()) front_->set_visible_screen(*now);
     sound_ = std::move(front);
-    auto* pump = new QTimer(this);
-    connect(pump, &QTimer::timeout, this, [this] {
-        if (front_) front_->pump();
-    });
-    pump->start(100);
+    if (!pump_) {
+        pump_ = new QTimer(this);
+        connect(pump_, &QTimer::timeout, this, [this] {
+            if (front_) front_->pump();
+        });
+        pump_->start(100);
+    }
     proxy_.attach(sound_.get());
+}
+
+void App::restart_sound() {
+    if (!front_) return;  // a stand-in sound (tests) or none yet
+    std::string music = front_->current_music();
+    proxy_.attach(nullptr);
+    front_ = nullptr;
+    sound_.reset();
+    start_sound();
+    if (!music.empty()) proxy_.play_music(music);
+}
+
+void App::apply_settings(const PlayerSettings& s) {
+    PlayerSettings old = settings_;
+    settings_ = s;
+    settings_to_state(settings_, gs_);
+    if (front_) {
+        if (s.audio_device != old.audio_device || s.soundfont != old.soundfont)
+            restart_sound();
+        else
+            front_->set_levels({s.effect_volume, s.music_volume, s.muted});
+    }
+    if (s.full_screen != window_->isFullScreen()) window_->toggle_fullscreen();
+    if (store_) {
+        save_settings(*store_, settings_);
+        store_->flush();
+    }
+}
+
+void App::remember_settings() {
+    settings_from_state(settings_, gs_);
+    settings_.full_screen = window_->isFullScreen();
+    if (!settings_.full_screen && window_->isVisible())
+        settings_.window_pos = std::make_pair(window_->x(), window_->y());
+    if (store_) {
+        save_settings(*store_, settings_);
+        if (!store_->flush())
+            std::cerr << "luminaria: " << store_->name() << ": the settings cannot be written"
+                      << std::endl;
+    }
+}
+
+void App::open_settings() {
+    if (settings_open_) return;
+    settings_open_ = true;
+    settings_from_state(settings_, gs_);
+    settings_.full_screen = window_->isFullScreen();
+    SettingsDialog dlg(settings_, front_ ? front_->output_names() : std::vector<std::string>{},
+                       list_soundfonts(), window_.get());
+    dlg.on_change = [this](const PlayerSettings& s) { apply_settings(s); };
+    dlg.exec();
+    settings_open_ = false;
 }
 
 bool App::eventFilter(QObject* obj, QEvent* e) {
@@ -128,7 +206,15 @@ bool App::start() {
     started_ = true;
     router_->show(ScreenId::battle);
     battle_->start_box->refresh();
-    window_->show();
+    // The window comes back where it was, when that place is still on a screen.
+    if (auto pos = settings_.window_pos) {
+        QPoint p(pos->first, pos->second);
+        if (QGuiApplication::screenAt(p + QPoint(20, 20))) window_->move(p);
+    }
+    if (settings_.full_screen)
+        window_->showFullScreen();
+    else
+        window_->show();
     // The rest follows the first paint, so the title is on screen as early as it can be.
     qApp->installEventFilter(this);
     for (const auto& n : notices) dialogs_->inform(n);

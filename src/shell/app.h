@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
+#include "state/player_settings.h"
 #include "state/ports.h"
 #include "travel/travel_model.h"
 
@@ -29,6 +31,11 @@ class App : public QObject {
         std::filesystem::path game_dir;    // holds dat/, cg/, mid/
         std::unique_ptr<Sound> sound;      // replaces the sound front (tests)
         std::unique_ptr<Dialogs> dialogs;  // message boxes; real ones when null
+        bool installed = false;            // game_dir is an install's shared folder
+        std::filesystem::path save_dir;    // my.dat and item.dat; empty: game_dir/dat
+        PlayerSettings settings;           // as loaded
+        // Where changed settings are written; null keeps them for this run (tests).
+        std::unique_ptr<SettingsStore> settings_store;
     };
 
     explicit App(Options options);
@@ -53,11 +60,21 @@ class App : public QObject {
     StoryScreen& story_screen();
     TravelScreen& travel_screen();
 
+    // The settings dialog (modal). The title box's 設定 button and F2 open it; the travel
+    // screen's config box calls it too.
+    void open_settings();
+    // Puts settings in force at once (the speeds into the game state, the sound levels, the
+    // output and SoundFont, full screen) and writes them to the store.
+    void apply_settings(const PlayerSettings& s);
+    const PlayerSettings& settings() const { return settings_; }
+
   protected:
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
     void start_sound();
+    void restart_sound();
+    void remember_settings();
     BattleStarts battle_starts();
 
     GameState gs_;
@@ -69,11 +86,13 @@ class App : public QObject {
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
+    bool installed_ = false;
+    PlayerSettings settings_;
+    std::unique_ptr<SettingsStore> store_;
+    bool settings_open_ = false;
+    QTimer* pump_ = nullptr;
     bool started_ = false;
     bool first_painted_ = false;
 };
-
-// The folder that holds the game's data: beside the program.
-std::filesystem::path program_folder();
 
 }  // namespace lum

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,8 +10,10 @@
 #include "battle/battle_screen.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "shell/qt_settings_store.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "state/save_location.h"
 #include "story/story_screen.h"
 
 namespace {
@@ -36,19 +39,20 @@ class ShownReporter : public QObject {
 
 int main(int argc, char** argv) {
     std::string scene, battle;
+    int zoom = 0;  // from the command line; 0: the settings' own
+    bool print_save_dir = false;
     // Options that must act before Qt starts.
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if ((a == "--zoom" && i + 1 < argc) || a.rfind("--zoom=", 0) == 0) {
             std::string v = a == "--zoom" ? argv[++i] : a.substr(7);
-            int zoom = std::atoi(v.c_str());
-            if (zoom < 1 || zoom > 8) {
+            zoom = std::atoi(v.c_str());
+            if (zoom < 1 || zoom > lum::kMaxZoom) {
                 std::fprintf(stderr, "luminaria: --zoom takes a whole number from 1 to 8\n");
                 return 2;
             }
-            // Whole-number scaling keeps the pixel art sharp.
-            qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
-            qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+        } else if (a == "--save-dir") {
+            print_save_dir = true;
         } else if ((a == "--scene" && i + 1 < argc) || a.rfind("--scene=", 0) == 0) {
             scene = a == "--scene" ? argv[++i] : a.substr(8);
         } else if ((a == "--battle" && i + 1 < argc) || a.rfind("--battle=", 0) == 0) {
@@ -59,30 +63,83 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--help" || a == "-h") {
             std::printf(
-                "usage: luminaria [--zoom N] [--scene NAME]\n"
-                "  --zoom N       show the window N times larger (1..8)\n"
+                "usage: luminaria [--zoom N] [--scene NAME] [--battle KIND] [--save-dir]\n"
+                "  --zoom N       show the window N times larger (1..8) this time\n"
+                "  --save-dir     print the folder that holds the save and end\n"
                 "  --scene NAME   play one scene straight away, for authors: story12 plays\n"
                 "                 dat/story12.dat, people15 dat/people15.dat (nothing is saved)\n"
                 "  --battle KIND  continue the save and fight a story, region or random battle\n"
                 "                 of its stage on the map of place 0 (nothing is saved)\n"
-                "  F11 or Alt+Enter toggles full screen.\n");
+                "  F2 opens the settings; F11 or Alt+Enter toggles full screen.\n");
             return 0;
         }
     }
+
+    const std::filesystem::path exe_dir = lum::executable_folder();
+    const std::filesystem::path game_dir = lum::find_game_folder(exe_dir);
+    if (game_dir.empty()) {
+        std::fprintf(stderr, "luminaria: no game folder: neither %s nor %s holds dat/\n",
+                     exe_dir.c_str(), (exe_dir.parent_path() / "share/luminaria").c_str());
+        return 1;
+    }
+    const bool installed = game_dir != exe_dir;
+    lum::SaveLocation where =
+        lum::choose_save_location({game_dir, installed, lum::user_save_folder(), nullptr});
+    if (print_save_dir) {
+        std::printf("%s\n", where.folder.c_str());
+        return 0;
+    }
+    std::vector<std::string> notices;
+    std::string why;
+    bool copied = false;
+    if (!lum::prepare_save_folder(where, game_dir, &why, &copied)) {
+        std::fprintf(stderr, "luminaria: %s; the save stays in %s\n", why.c_str(),
+                     (game_dir / "dat").c_str());
+        where = {game_dir / "dat", true, {}};
+    } else if (copied && !where.notice.empty()) {
+        // Said once, on the run that moves the save; --save-dir tells it again any time.
+        std::fprintf(stderr, "luminaria: %s\n", where.notice.c_str());
+        notices.push_back("ゲームのフォルダー（" + (game_dir / "dat").string() +
+                          "）に書き込めないため、セーブデータは\r" + where.folder.string() +
+                          "\rに保存します。");
+    }
+
+    // The settings come first: the zoom must be known before Qt starts.
+    auto store = std::make_unique<lum::QtSettingsStore>(lum::default_settings_file());
+    lum::LoadedSettings loaded = lum::load_settings(*store, [](const std::string& f) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(f, ec);
+    });
+    if (!loaded.complaint.empty())
+        std::fprintf(stderr, "luminaria: settings: %s\n", loaded.complaint.c_str());
+    if (zoom == 0) zoom = loaded.values.zoom;
+    if (zoom > 1) {
+        // Whole-number scaling keeps the pixel art sharp.
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
+        qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
+    }
+
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUM_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(LUM_APP_ID)));
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
 
     lum::App::Options options;
-    options.game_dir = lum::program_folder();
+    options.game_dir = game_dir;
+    options.installed = installed;
+    if (!where.portable) options.save_dir = where.folder;
+    options.settings = loaded.values;
+    options.settings_store = std::move(store);
     lum::App app(std::move(options));
 
     ShownReporter reporter;
     if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
     if (!app.start()) return 1;
+    for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     if (!battle.empty()) {
         app.shell().Button2Click();

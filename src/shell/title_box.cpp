@@ -1,5 +1,6 @@
 #include "shell/title_box.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -19,7 +20,9 @@ QPushButton* make_button(const QString& caption, QRect r, QWidget* parent) {
     b->setStyleSheet(
         "QPushButton { color: #f4ecd8; background: rgba(20, 24, 60, 200);"
         " border: 1px solid #c9b27c; border-radius: 3px; font-size: 15px; }"
-        "QPushButton:hover { background: rgba(70, 62, 120, 230); color: white; }"
+        "QPushButton:hover, QPushButton:focus { background: rgba(70, 62, 120, 230);"
+        " color: white; }"
+        "QPushButton:focus { border: 2px solid #f4d890; }"
         "QPushButton:pressed { background: rgba(120, 100, 60, 230); }");
     return b;
 }
@@ -65,6 +68,14 @@ TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(
     ed_b2 = make_button(QStringLiteral("エンディング２"), QRect(366, 346, 96, 30), this);
     ed_b2->setObjectName("ed_b2");
 
+    config_b = make_button(QStringLiteral("設定"), QRect(633, 12, 80, 26), this);
+    config_b->setObjectName("config_b");
+    config_b->setToolTip(QStringLiteral("設定 (F2)"));
+    connect(config_b, &QPushButton::clicked, this, [this] {
+        if (on_settings) on_settings();
+    });
+    for (QPushButton* b : {Button2, Button1, ed_b1, ed_b2, config_b}) b->installEventFilter(this);
+
     // Each click may switch screens; the view copies the new state right after.
     connect(Button1, &QPushButton::clicked, this, [this] {
         model_.Button1Click();
@@ -89,6 +100,35 @@ void TitleBox::refresh() {
     setVisible(model_.start_box_visible);
     ed_b1->setVisible(model_.ed_b1_visible);
     ed_b2->setVisible(model_.ed_b2_visible);
+    if (model_.start_box_visible && !focusWidget()) Button2->setFocus();
+}
+
+std::vector<QPushButton*> TitleBox::visible_buttons() const {
+    std::vector<QPushButton*> out;
+    for (QPushButton* b : {Button2, Button1, ed_b1, ed_b2, config_b})
+        if (b->isVisibleTo(this)) out.push_back(b);
+    return out;
+}
+
+bool TitleBox::eventFilter(QObject* obj, QEvent* e) {
+    if (e->type() != QEvent::KeyPress) return QFrame::eventFilter(obj, e);
+    auto* b = qobject_cast<QPushButton*>(obj);
+    int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        b->click();
+        return true;
+    }
+    int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+               : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                           : 0;
+    if (step == 0) return QFrame::eventFilter(obj, e);
+    auto order = visible_buttons();
+    auto it = std::find(order.begin(), order.end(), b);
+    if (it == order.end()) return false;
+    int n = static_cast<int>(order.size());
+    int i = static_cast<int>(it - order.begin());
+    order[static_cast<size_t>((i + step + n) % n)]->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 void TitleBox::paintEvent(QPaintEvent*) {

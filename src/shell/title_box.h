@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFrame>
+#include <functional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -18,15 +20,22 @@ class TitleBox : public QFrame {
     // Copies the model's visible state into the widgets.
     void refresh();
 
-    QPushButton* Button1 = nullptr;  // "最初からする"
-    QPushButton* Button2 = nullptr;  // "コンティニュー"
-    QPushButton* ed_b1 = nullptr;    // "エンディング１"
-    QPushButton* ed_b2 = nullptr;    // "エンディング２"
+    QPushButton* Button1 = nullptr;   // "最初からする"
+    QPushButton* Button2 = nullptr;   // "コンティニュー"
+    QPushButton* ed_b1 = nullptr;     // "エンディング１"
+    QPushButton* ed_b2 = nullptr;     // "エンディング２"
+    QPushButton* config_b = nullptr;  // "設定": the settings dialog
+
+    std::function<void()> on_settings;
 
   protected:
     void paintEvent(QPaintEvent* e) override;
+    // Arrows step through the visible buttons, Enter presses the one chosen.
+    bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
+    std::vector<QPushButton*> visible_buttons() const;
+
     ShellModel& model_;
 };
 

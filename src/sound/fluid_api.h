@@ -24,6 +24,7 @@ namespace lum {
     X(delete_fluid_synth)                \
     X(fluid_synth_sfload)                \
     X(fluid_synth_all_sounds_off)        \
+    X(fluid_synth_set_gain)              \
     X(new_fluid_audio_driver)            \
     X(delete_fluid_audio_driver)         \
     X(new_fluid_player)                  \

@@ -1,5 +1,7 @@
 #include "sound/music_player.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 
@@ -27,6 +29,9 @@ bool piece_over(const FluidApi& fl, fluid_player_t* player) {
     return total > 0 && fl.fluid_player_get_current_tick(player) >= total;
 }
 
+// Louder than FluidSynth's default, to sit beside the full-scale effects.
+constexpr double kNormalGain = 0.6;
+
 bool is_midi_file(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     char head[4] = {};
@@ -45,6 +50,27 @@ std::filesystem::path find_soundfont() {
         if (std::filesystem::is_regular_file(p, ec)) return p;
     }
     return {};
+}
+
+std::vector<std::filesystem::path> list_soundfonts() {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> dirs{"/usr/share/sounds/sf2", "/usr/share/soundfonts"};
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        dirs.push_back(fs::path(xdg) / "soundfonts");
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        dirs.push_back(fs::path(home) / ".local/share/soundfonts");
+    std::vector<fs::path> found;
+    for (const auto& d : dirs) {
+        std::error_code ec;
+        for (fs::directory_iterator it(d, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path& p = it->path();
+            std::string ext = p.extension().string();
+            for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (ext == ".sf2" && fs::is_regular_file(p, ec)) found.push_back(p);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 struct FluidMusic::Impl {
@@ -86,8 +112,7 @@ std::unique_ptr<FluidMusic> FluidMusic::create(const std::filesystem::path& soun
         return nullptr;
     }
     fl.fluid_settings_setint(impl->settings, "synth.lock-memory", 0);
-    // Louder than FluidSynth's default, to sit beside the full-scale effects.
-    fl.fluid_settings_setnum(impl->settings, "synth.gain", 0.6);
+    fl.fluid_settings_setnum(impl->settings, "synth.gain", kNormalGain);
     impl->synth = fl.new_fluid_synth(impl->settings);
     if (!impl->synth || fl.fluid_synth_sfload(impl->synth, soundfont.c_str(), 1) == FLUID_FAILED) {
         if (why) *why = "cannot load the SoundFont " + soundfont.string();
@@ -136,6 +161,10 @@ bool FluidMusic::take_finished() {
     if (!piece_over(impl_->fl, impl_->player)) return false;
     impl_->reported = true;
     return true;
+}
+
+void FluidMusic::set_volume(int percent) {
+    impl_->fl.fluid_synth_set_gain(impl_->synth, static_cast<float>(kNormalGain * percent / 100));
 }
 
 bool render_midi_to_wav(const std::filesystem::path& midi, const std::filesystem::path& soundfont,

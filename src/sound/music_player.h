@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lum {
 
@@ -17,11 +18,17 @@ class MusicBackend {
     virtual void stop() = 0;
     // True once after the piece last started has played to its end.
     virtual bool take_finished() = 0;
+    // Loudness in percent of the normal level (0 is silent).
+    virtual void set_volume(int percent) = 0;
 };
 
 // The General MIDI SoundFont: default-GM.sf2 when present, else TimGM6mb.sf2; empty when
 // neither exists. LUM_SOUNDFONT names another one.
 std::filesystem::path find_soundfont();
+
+// Every .sf2 file in the folders SoundFonts are installed to (/usr/share/sounds/sf2,
+// /usr/share/soundfonts, ~/.local/share/soundfonts), sorted, symbolic links kept as named.
+std::vector<std::filesystem::path> list_soundfonts();
 
 class FluidMusic : public MusicBackend {
   public:
@@ -33,6 +40,8 @@ class FluidMusic : public MusicBackend {
     bool play(const std::filesystem::path& midi) override;
     void stop() override;
     bool take_finished() override;
+    // FluidSynth's gain: the normal level scaled by the percentage.
+    void set_volume(int percent) override;
 
   private:
     struct Impl;

@@ -7,6 +7,13 @@
 
 namespace lum {
 
+void scale_u8_samples(std::uint8_t* data, std::size_t n, int percent) {
+    if (percent >= 100) return;
+    if (percent < 0) percent = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        data[i] = static_cast<std::uint8_t>(128 + (data[i] - 128) * percent / 100);
+}
+
 std::unique_ptr<SdlOutputDevice> SdlOutputDevice::create(std::string* why) {
     const SdlApi* sdl = sdl_api(why);
     if (!sdl) return nullptr;
@@ -29,6 +36,14 @@ SdlOutputDevice::~SdlOutputDevice() {
 // that the settings' default of device 0 follows the desktop's choice.
 const char* SdlOutputDevice::sdl_name(int device_id) {
     return device_id >= 1 ? sdl_.SDL_GetAudioDeviceName(device_id - 1, 0) : nullptr;
+}
+
+std::vector<std::string> SdlOutputDevice::output_names() {
+    std::vector<std::string> names;
+    int n = sdl_.SDL_GetNumAudioDevices(0);
+    for (int i = 0; i < n; ++i)
+        if (const char* name = sdl_.SDL_GetAudioDeviceName(i, 0)) names.emplace_back(name);
+    return names;
 }
 
 int SdlOutputDevice::device_count() {
@@ -75,7 +90,12 @@ int SdlOutputDevice::open(int device_id, const mix::WaveFormat& format, mix::Blo
     }
     position_ = 0;
     had_data_ = false;
-    dev_ = sdl_.SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+    last_error_.clear();
+    if (!name && !preferred_.empty()) {
+        dev_ = sdl_.SDL_OpenAudioDevice(preferred_.c_str(), 0, &want, &have, 0);
+        if (dev_ == 0) last_error_ = preferred_ + ": " + sdl_.SDL_GetError();
+    }
+    if (dev_ == 0) dev_ = sdl_.SDL_OpenAudioDevice(name, 0, &want, &have, 0);
     if (dev_ == 0) {
         last_error_ = sdl_.SDL_GetError();
         sink_ = nullptr;
@@ -161,6 +181,7 @@ void SdlOutputDevice::fill(Uint8* stream, int len) {
             }
         }
     }
+    scale_u8_samples(stream, static_cast<std::size_t>(filled), volume_.load());
     if (filled < len) {
         std::memset(stream + filled, 128, len - filled);
         if (had_data_ || filled > 0) ++underruns_;

@@ -19,6 +19,10 @@ namespace lum {
 
 struct SdlApi;
 
+// Scales 8-bit unsigned samples about the silence level 128: each becomes
+// 128 + (sample - 128) x percent / 100, truncated toward 128. 100 keeps them; 0 silences.
+void scale_u8_samples(std::uint8_t* data, std::size_t n, int percent);
+
 class SdlOutputDevice : public mix::OutputDevice {
   public:
     // nullptr, with the reason in `why`, when SDL2 cannot be loaded or its audio cannot start.
@@ -37,6 +41,16 @@ class SdlOutputDevice : public mix::OutputDevice {
     void pause() override;
     void restart() override;
     std::uint32_t position() override { return position_.load(); }
+
+    // The player's volume in percent, applied to what is sent to SDL: the blocks the mixer
+    // wrote stay as they were. Any thread; takes effect from the next few milliseconds.
+    void set_volume(int percent) { volume_ = percent; }
+    int volume() const { return volume_.load(); }
+    // The output the system default stands for (SDL's device name; empty: the system's
+    // own). A name SDL no longer has falls back to the system default when opening.
+    void set_preferred_output(std::string name) { preferred_ = std::move(name); }
+    // The outputs SDL lists now.
+    std::vector<std::string> output_names();
 
     // Times the device ran dry while a sound was going on (each gap counted once).
     int underruns() const { return underruns_.load(); }
@@ -64,6 +78,8 @@ class SdlOutputDevice : public mix::OutputDevice {
     std::deque<Entry> queue_;
     std::atomic<std::uint32_t> position_{0};
     std::atomic<int> underruns_{0};
+    std::atomic<int> volume_{100};
+    std::string preferred_;
     bool had_data_ = false;  // audio thread only
     int buffer_frames_ = 0;
     std::string last_error_;

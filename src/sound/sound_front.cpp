@@ -26,11 +26,13 @@ SoundFront::SoundFront(SoundFrontOptions options)
     std::string why;
     if (!device) {
         sdl_device_ = SdlOutputDevice::create(&why);
+        if (sdl_device_) sdl_device_->set_preferred_output(options.output_device);
         device = sdl_device_.get();
     }
     if (device) {
         try {
-            mix::MixerHost host{device, clock, mix::load_mixer_settings(options.game_dir),
+            mix::MixerHost host{device, clock,
+                                mix::load_mixer_settings(options.game_dir, options.installed),
                                 mix::folder_resources(mid_dir_.string()), options.wake};
             for (const std::string& w : host.settings.warnings()) say(w);
             mixer_ = std::make_unique<mix::SoundMixer>(std::move(host));
@@ -45,6 +47,8 @@ SoundFront::SoundFront(SoundFrontOptions options)
         }
     }
     if (!mixer_) say("no sound effects: " + why + "; the game runs without them");
+    if (mixer_ && sdl_device_ && !sdl_device_->last_error().empty())
+        say("sound output " + sdl_device_->last_error() + "; the system default plays instead");
 
     if (mixer_) {
         wave_ok_ = load("on1.wav");
@@ -61,10 +65,26 @@ SoundFront::SoundFront(SoundFrontOptions options)
             say("no music: the disk audio driver is in use");
         } else {
             std::string music_why;
-            music_ = FluidMusic::create(find_soundfont(), &music_why);
+            auto sf = options.soundfont.empty() ? find_soundfont() : options.soundfont;
+            music_ = FluidMusic::create(sf, &music_why);
             if (!music_) say("no music: " + music_why + "; the game runs without it");
         }
     }
+    set_levels(options.levels);
+}
+
+void SoundFront::set_levels(const SoundLevels& levels) {
+    if (sdl_device_) sdl_device_->set_volume(levels.muted ? 0 : levels.effects);
+    if (music_) {
+        try {
+            music_->set_volume(levels.muted ? 0 : levels.music);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+std::vector<std::string> SoundFront::output_names() {
+    return sdl_device_ ? sdl_device_->output_names() : std::vector<std::string>{};
 }
 
 SoundFront::~SoundFront() {

@@ -24,11 +24,22 @@
 
 namespace lum {
 
+// The player's loudness settings, in percent.
+struct SoundLevels {
+    int effects = 100;
+    int music = 100;
+    bool muted = false;
+};
+
 struct SoundFrontOptions {
-    std::filesystem::path game_dir;  // waves and music are read from its mid/ folder
-    GameState* state = nullptr;      // the credits roll and the ending music flag
-    std::function<void()> wake;      // may be called from the audio thread
-    std::ostream* log = nullptr;     // where the one "running silently" line goes; stderr
+    std::filesystem::path game_dir;   // waves and music are read from its mid/ folder
+    bool installed = false;           // the player's own MIXER.INI comes before game_dir's
+    GameState* state = nullptr;       // the credits roll and the ending music flag
+    std::function<void()> wake;       // may be called from the audio thread
+    std::ostream* log = nullptr;      // where the one "running silently" line goes; stderr
+    std::string output_device;        // SDL's name for the output; empty: the system default
+    std::filesystem::path soundfont;  // empty: find_soundfont()
+    SoundLevels levels;
 
     // Stand-ins for tests. Without them the front loads and opens SDL2 and FluidSynth; music
     // is off when the environment sets LUM_NO_MUSIC=1.
@@ -60,6 +71,12 @@ class SoundFront : public Sound {
     // Which screen shows: music loops on the battle screen (and its title box); after the
     // credits roll has started on the story screen the ending pieces follow.
     void set_visible_screen(ScreenId s) { visible_ = s; }
+
+    // Effects are scaled on their way to the device, never in the mixer; music through the
+    // synthesizer's gain.
+    void set_levels(const SoundLevels& levels);
+    // The outputs the sound system lists (empty without SDL).
+    std::vector<std::string> output_names();
 
     bool effects_on() const { return mixer_ != nullptr; }
     bool music_on() const { return music_ != nullptr; }

@@ -282,7 +282,8 @@ std::string repair_notice(const std::vector<std::string>& warnings) {
 
 std::vector<std::string> load_game(GameState& gs) {
     std::vector<std::string> notices;
-    const fs::path dat = gs.dat_path("");
+    // The folder of the save pair: dat/, or the player's own folder of an installed game.
+    const fs::path dat = gs.dat_path("my.dat").parent_path();
     if (recover_save_pair(dat) == SaveRecovery::rolled_back)
         notices.push_back(kInterruptedSaveNotice);
 
@@ -334,7 +335,7 @@ void save_game(const GameState& gs) {
     write_save(wm, gs);
     DatWriter wi(gs.dat_path("item.dat").string());
     write_item(wi, gs);
-    commit_save_pair(gs.dat_path(""), wm.bytes(), wi.bytes());
+    commit_save_pair(gs.dat_path("my.dat").parent_path(), wm.bytes(), wi.bytes());
 }
 
 std::vector<std::string> new_game(GameState& gs) {

@@ -217,6 +217,9 @@ struct GameState {
 
     // The game folder: dat/, cg/ and mid/ live beneath it.
     std::filesystem::path game_dir;
+    // Where the save's two files (my.dat, item.dat) and their backups live; empty: the game
+    // folder's dat/ (see state/save_location.h).
+    std::filesystem::path save_dir;
 
     Rng rng;
 
@@ -232,7 +235,9 @@ struct GameState {
     const TSkill& skill_at(int family, int slot) const;
     TChara& chara_at(int i);  // dummy record for an index outside 0..30
 
+    // A file of dat/; the save's own files come from save_dir when one is set.
     std::filesystem::path dat_path(const std::string& file) const {
+        if (!save_dir.empty() && (file == "my.dat" || file == "item.dat")) return save_dir / file;
         return game_dir / "dat" / file;
     }
     std::filesystem::path cg_path(const std::string& file) const { return game_dir / "cg" / file; }

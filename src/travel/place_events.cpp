@@ -225,9 +225,11 @@ std::vector<PlaceEvent> build() {
          {{{42, 43}, story},
           {{60},
            [](PlaceActions& a) {
-               flags(a, {25}, 0);
-               flags(a, {39, 40}, 1);
                a.story_battle();
+               a.once_won([](GameState& gs) {
+                   gs.place_flags[25] = 0;
+                   gs.place_flags[39] = gs.place_flags[40] = 1;
+               });
            }}},
          say(kSealedDoor)},
         {"m29",
@@ -266,8 +268,10 @@ std::vector<PlaceEvent> build() {
           {{52},
            [](PlaceActions& a) {
                a.story_battle();
-               flags(a, {31}, 0);
-               flags(a, {25}, 1);
+               a.once_won([](GameState& gs) {
+                   gs.place_flags[31] = 0;
+                   gs.place_flags[25] = 1;
+               });
            }}},
          random_battle},
 

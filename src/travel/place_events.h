@@ -26,6 +26,10 @@ class PlaceActions {
     virtual bool load_people(int n) = 0;
     // Reads the stage file of stage_no; false when it could not, after telling why.
     virtual bool load_stage() = 0;
+    // A change of the map that belongs to winning the story battle just started: it is made
+    // when the travel map shows again with the story moved on, and dropped when the battle was
+    // lost or fled (the place must still show, or the stage could never be played again).
+    virtual void once_won(std::function<void(GameState&)> step) = 0;
 };
 
 inline constexpr int kNoArea = -1;

@@ -190,6 +190,10 @@ class TravelModel::Actions : public PlaceActions {
     bool load_stage() override {
         return guarded_data_step(m_.dialogs_, [&] { lum::load_stage(m_.gs_); });
     }
+    void once_won(std::function<void(GameState&)> step) override {
+        m_.once_won_ = std::move(step);
+        m_.once_won_stage_ = m_.gs_.stage_no;
+    }
 
   private:
     static void start(const std::function<void()>& f) {
@@ -211,6 +215,11 @@ void TravelModel::set_message(const std::string& text, bool yellow) {
 }
 
 void TravelModel::FormShow() {
+    // Back from the battle that was to move the map on: won (and the story went on), or not.
+    if (once_won_) {
+        if (gs_.stage_no > once_won_stage_) once_won_(gs_);
+        once_won_ = nullptr;
+    }
     gs_.sel_unit = 1;
     refresh_party_list();
     refresh_portraits();

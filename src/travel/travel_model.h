@@ -135,6 +135,9 @@ class TravelModel {
     BattleStarts starts_;
     std::array<byte, kPlaceCount> shown_flags_{};
     int toast_ticks_ = 0;
+    // The map change of a story battle started here, with the stage it was started at.
+    std::function<void(GameState&)> once_won_;
+    int once_won_stage_ = 0;
 };
 
 inline constexpr const char* kHomeRegionText =

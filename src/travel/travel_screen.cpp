@@ -276,7 +276,11 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setValue(2);
-    auto* Button3 = button(QStringLiteral("OK"), "Button3", {200, 34, 60, 40}, hyoji_box);
+    auto* Button3 = button(QStringLiteral("OK"), "Button3", {200, 24, 60, 26}, hyoji_box);
+    auto* settings = button(QStringLiteral("設定…"), "settings_b", {200, 54, 60, 26}, hyoji_box);
+    connect(settings, &QPushButton::clicked, this, [this] {
+        if (open_settings) open_settings();
+    });
     connect(TrackBar1, &QSlider::valueChanged, this,
             [this](int v) { handle([&] { model_.TrackBar1Change(v); }); });
     connect(Button3, &QPushButton::clicked, this,

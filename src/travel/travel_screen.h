@@ -49,6 +49,9 @@ class TravelScreen : public ScreenPage {
     PlaceButton* place_button(const QString& name) const;
     QGroupBox* region_box(int box) const;
 
+    // Opens the player's settings (sound, speeds, window); the config box carries its button.
+    std::function<void()> open_settings;
+
     StatusPanelView* status_panel;
     QLabel* moji_l;
     QLabel* map_about_l;

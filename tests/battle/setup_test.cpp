@@ -237,6 +237,40 @@ TEST(BattleOpening, MembersWithoutLifespanEnterDown) {
     EXPECT_GE(r.gs.chara[3].x, 5);
 }
 
+TEST(BattleOpening, APartyWithEveryLifeSpentLosesAtOnce) {
+    // Everyone enters down; the enemies would only walk about, so the battle ends as a defeat
+    // when the first party turn finds nobody to act.
+    Rig r;
+    r.ctx.w.battle_shown = false;
+    for (int i = 1; i <= 2; ++i) {
+        r.gs.chara[i].name = "U" + std::to_string(i);
+        r.gs.chara[i].state = kStateNormal;
+        r.gs.chara[i].lifespan = 0;
+        r.gs.chara[i].max_hp = 30;
+    }
+    r.gs.money = 100;
+    start_random_battle(r.ctx);
+    EXPECT_FALSE(r.ctx.w.battle_shown);
+    EXPECT_EQ(r.screens.log, (std::vector<std::string>{"show:battle", "hide:travel", "hide:battle",
+                                                       "show:travel"}));
+    EXPECT_EQ(r.gs.money, 50);
+    EXPECT_EQ(r.gs.chara[1].lifespan, -2);
+    EXPECT_EQ(r.gs.chara[1].state, kStateNormal);  // the roster is restored for the travel map
+}
+
+TEST(BattleOpening, OneMemberStandingKeepsTheBattleGoing) {
+    Rig r;
+    r.ctx.w.battle_shown = false;
+    for (int i = 1; i <= 2; ++i) {
+        r.gs.chara[i].state = kStateNormal;
+        r.gs.chara[i].lifespan = i == 1 ? 0 : 3;
+    }
+    start_random_battle(r.ctx);
+    EXPECT_TRUE(r.ctx.w.battle_shown);
+    EXPECT_EQ(r.gs.cur_unit, 2);
+    EXPECT_TRUE(r.ctx.w.menu0);
+}
+
 TEST(PartyPictures, ChosenByNameStageAndState) {
     EXPECT_EQ(party_picture_number("ルミナリア", 1, 50), 0);
     EXPECT_EQ(party_picture_number("ルミナリア", 1, 51), 10);

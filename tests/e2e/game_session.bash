@@ -13,7 +13,8 @@ e2e_copy() {
 }
 
 e2e_start() {
-  SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
+  # The player's own settings (a zoom, a window position) must not shape the test's window.
+  XDG_CONFIG_HOME="$PWD/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
   pid=$!
   win=""
   for _ in $(seq 1 150); do

@@ -13,7 +13,7 @@ for tool in pulseaudio parecord pactl xdotool sox; do
 done
 
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR="$work/xdg" HOME="$work/home"
+export XDG_RUNTIME_DIR="$work/xdg" HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME"; chmod 700 "$XDG_RUNTIME_DIR"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --log-target=file:"$work/pulse.log" \
   --load="module-null-sink sink_name=lum_sink" --load="module-native-protocol-unix" &

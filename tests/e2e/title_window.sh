@@ -18,7 +18,8 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 source "$LUM_E2E_DIR/game_session.bash"
 cd "$1"
-SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
+# The player's own settings (a zoom, a window position) must not shape the test's window.
+XDG_CONFIG_HOME="$1/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
 pid=$!
 win=""
 for _ in $(seq 1 150); do

@@ -25,6 +25,9 @@ class FakeMusic : public MusicBackend {
     }
     void stop() override { log_.calls.push_back("stop"); }
     bool take_finished() override { return std::exchange(log_.finished, false); }
+    void set_volume(int percent) override {
+        log_.calls.push_back("volume " + std::to_string(percent));
+    }
 
   private:
     Log& log_;
@@ -131,6 +134,7 @@ TEST_F(Front, ThousandEffectsDoNotGrow) {
 
 TEST_F(Front, MusicOperationsAndTheEndOfAPiece) {
     make();
+    music_.calls.clear();
     front_->play_music("");
     EXPECT_TRUE(music_.calls.empty());
     front_->play_music("spacial.mid");
@@ -164,6 +168,18 @@ TEST_F(Front, MusicOperationsAndTheEndOfAPiece) {
     EXPECT_EQ(music_.calls, (std::vector<std::string>{"play fukai57a.mid", "play spacial.mid",
                                                       "play spacial.mid"}));
     EXPECT_TRUE(gs_.ending_music_started);
+}
+
+// The music's loudness goes to the synthesizer at start and with every change; muting sends
+// 0 and keeps the chosen level for later.
+TEST_F(Front, MusicLevelFollowsTheSettings) {
+    make();
+    EXPECT_EQ(music_.calls, (std::vector<std::string>{"volume 100"}));
+    music_.calls.clear();
+    front_->set_levels({30, 55, false});
+    front_->set_levels({30, 55, true});
+    front_->set_levels({30, 55, false});
+    EXPECT_EQ(music_.calls, (std::vector<std::string>{"volume 55", "volume 0", "volume 55"}));
 }
 
 TEST_F(Front, WithoutADeviceTheGameRunsSilently) {

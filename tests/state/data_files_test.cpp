@@ -497,6 +497,29 @@ TEST_F(DataFiles, TheFirstSaveKeepsNoHalfBackup) {
     EXPECT_EQ(g.item_table, master_.item_table);
 }
 
+TEST_F(DataFiles, APlayersOwnSaveFolderHoldsThePairAndItsCommit) {
+    const std::string shipped = read_raw("my.dat");
+    GameState a = master_;
+    a.save_dir = dir_ / "save";
+    fs::create_directories(a.save_dir);
+    fs::copy_file(dir_ / "dat" / "my.dat", a.save_dir / "my.dat");
+    fs::copy_file(dir_ / "dat" / "item.dat", a.save_dir / "item.dat");
+    a.money = 31337;
+    save_game(a);
+    EXPECT_TRUE(fs::exists(a.save_dir / "my.dat.bak"));
+    EXPECT_FALSE(fs::exists(a.save_dir / "save.commit"));
+    EXPECT_EQ(read_raw("my.dat"), shipped);  // the game folder's copy is left alone
+    // A commit interrupted there is finished there.
+    fs::rename(a.save_dir / "my.dat", a.save_dir / "my.dat.new");
+    std::ofstream(a.save_dir / "save.commit") << "";
+    GameState g;
+    g.game_dir = dir_;
+    g.save_dir = a.save_dir;
+    EXPECT_TRUE(load_game(g).empty());
+    EXPECT_EQ(g.money, 31337);
+    EXPECT_FALSE(fs::exists(a.save_dir / "save.commit"));
+}
+
 TEST_F(DataFiles, StageFilesAreNamedByStageNumber) {
     EXPECT_EQ(stage_file_name(0), "story0.dat");
     EXPECT_EQ(stage_file_name(61), "story61.dat");

@@ -30,6 +30,11 @@ class Recorder : public PlaceActions {
         log.push_back("load_stage:" + std::to_string(gs.stage_no));
         return true;
     }
+    void once_won(std::function<void(GameState&)> step) override {
+        log.push_back("once_won");
+        won = std::move(step);
+    }
+    std::function<void(GameState&)> won;
 
   private:
     void battle(const char* what) {
@@ -306,9 +311,14 @@ TEST(PlaceEvents, TheChapterMovesCopyWholeRecordsAndKeepTheSource) {
 }
 
 TEST(PlaceEvents, RegionChangesOfTheLateStages) {
+    // The last region change waits for the battle to be won: lost, m28 must still show.
     Recorder r;
     r.gs.place_flags[25] = 1;
-    EXPECT_EQ(run("m28", 60, &r), "story_battle");
+    EXPECT_EQ(run("m28", 60, &r), "story_battle once_won");
+    EXPECT_EQ(r.gs.place_flags[25], 1);
+    EXPECT_EQ(r.gs.place_flags[39], 0);
+    ASSERT_TRUE(r.won);
+    r.won(r.gs);
     EXPECT_EQ(r.gs.place_flags[25], 0);
     EXPECT_EQ(r.gs.place_flags[39], 1);
     EXPECT_EQ(r.gs.place_flags[40], 1);
@@ -322,7 +332,10 @@ TEST(PlaceEvents, RegionChangesOfTheLateStages) {
 
     Recorder ship;
     ship.gs.place_flags[31] = 1;
-    EXPECT_EQ(run("m34", 52, &ship), "story_battle");
+    EXPECT_EQ(run("m34", 52, &ship), "story_battle once_won");
+    EXPECT_EQ(ship.gs.place_flags[31], 1);
+    ASSERT_TRUE(ship.won);
+    ship.won(ship.gs);
     EXPECT_EQ(ship.gs.place_flags[31], 0);
     EXPECT_EQ(ship.gs.place_flags[25], 1);
 

@@ -144,6 +144,31 @@ TEST(TravelPlaces, AStorySceneStartsAtItsFirstEntryAndPlacesAnswerTheirDoors) {
     EXPECT_EQ(t.battles.size(), 2u);
 }
 
+TEST(TravelPlaces, TheShipsMoveTheMapOnOnlyWhenTheirBattleIsWon) {
+    Travel t;
+    t.gs.place_flags[100] = 0;
+    t.gs.place_flags[31] = 1;
+    t.gs.stage_no = 52;
+    t.m.click("m34");
+    EXPECT_EQ(t.battles, std::vector<std::string>{"story"});
+    EXPECT_EQ(t.gs.place_flags[31], 1);
+    // Lost or fled: back on the same stage, the ship is still there to try again.
+    t.m.FormShow();
+    EXPECT_TRUE(t.m.visible("m34"));
+    EXPECT_TRUE(t.m.region_visible(31));
+    EXPECT_EQ(t.gs.place_flags[25], 0);
+    // Won: the after-battle scene moved the story on, and the sky land takes over.
+    t.m.click("BitBtn24");
+    t.gs.stage_no = 53;
+    t.m.FormShow();
+    EXPECT_EQ(t.gs.place_flags[31], 0);
+    EXPECT_EQ(t.gs.place_flags[25], 1);
+    EXPECT_TRUE(t.m.region_visible(25));
+    t.gs.place_flags[31] = 1;
+    t.m.FormShow();  // said once only
+    EXPECT_EQ(t.gs.place_flags[31], 1);
+}
+
 TEST(TravelPlaces, AMissingPeopleFileIsToldAndStartsNothing) {
     Travel t;
     t.gs.game_dir = fs::temp_directory_path() / "lum_travel_no_people";

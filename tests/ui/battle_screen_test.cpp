@@ -11,6 +11,7 @@
 #include "battle/result_dialog.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
+#include "shell/qt_settings_store.h"
 #include "shell/router.h"
 #include "shell/title_box.h"
 #include "story/story_screen.h"
@@ -331,23 +332,37 @@ class BattleScreenTest : public QObject {
     }
 
     void sliderPositionIsRememberedBetweenRuns() {
-        fs::path dir;
+        // The speed goes with the player's settings: a second run over the same settings file
+        // starts at the tempo the first one left.
+        const fs::path ini =
+            fs::temp_directory_path() / ("lum_slider_" + std::to_string(::getpid()) + ".ini");
+        fs::remove(ini);
+        auto options = [&](const fs::path& dir, std::vector<std::string>& sounds,
+                           FakeDialogs*& dialogs) {
+            App::Options o = fake_port_options(dir, sounds, dialogs);
+            auto store = std::make_unique<QtSettingsStore>(QString::fromStdString(ini.string()));
+            o.settings = load_settings(*store, [](const std::string&) { return true; }).values;
+            o.settings_store = std::move(store);
+            return o;
+        };
+        fs::path dir = make_game_dir("slider");
         {
-            Harness h("slider");
-            QVERIFY(h.app->start());
-            QCOMPARE(h.gs().speed_ms, 500);  // nothing remembered yet
-            h.screen().TrackBar1->setValue(2);
-            QCOMPARE(h.gs().speed_ms, 364);
-            dir = h.dir;
-            h.app.reset();
-            // A second run over the same folder.
             std::vector<std::string> sounds;
             FakeDialogs* dialogs = nullptr;
-            App again(fake_port_options(dir, sounds, dialogs));
-            QVERIFY(again.start());
-            QCOMPARE(again.battle_screen().TrackBar1->value(), 2);
-            QCOMPARE(again.state().speed_ms, 364);
+            App first(options(dir, sounds, dialogs));
+            QVERIFY(first.start());
+            QCOMPARE(first.state().speed_ms, 500);  // nothing remembered yet
+            first.battle_screen().TrackBar1->setValue(2);
+            QCOMPARE(first.state().speed_ms, 364);
+            QVERIFY(first.window().close());
         }
+        std::vector<std::string> sounds;
+        FakeDialogs* dialogs = nullptr;
+        App again(options(dir, sounds, dialogs));
+        QVERIFY(again.start());
+        QCOMPARE(again.state().speed_ms, 364);
+        QCOMPARE(again.battle_screen().TrackBar1->value(), 2);
+        fs::remove(ini);
     }
 
     void screenshotsOfThePanels() {

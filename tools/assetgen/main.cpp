@@ -3,6 +3,7 @@
 //   assetgen --data DIR --out GAME_DIR          fills GAME_DIR/cg, GAME_DIR/mid and
 //                                               GAME_DIR/dat/buttons.txt
 //   assetgen --data DIR --contact-sheet F.png   every picture on one sheet
+//   assetgen --data DIR --icons DIR --app-id ID the desktop icons, DIR/hicolor/<n>x<n>/apps/ID.png
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -12,9 +13,21 @@
 
 #include "assets.h"
 #include "contact_sheet.h"
+#include "icons.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: assetgen --data DIR [--out GAME_DIR] [--contact-sheet FILE.png]"
+                 " [--icons DIR --app-id ID]\n");
+    return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    std::string data, out, sheet;
+    std::string data, out, sheet, icons, app_id;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string& dst) {
@@ -30,23 +43,29 @@ int main(int argc, char** argv) {
             value(out);
         else if (a == "--contact-sheet")
             value(sheet);
-        else {
-            std::fprintf(
-                stderr, "usage: assetgen --data DIR [--out GAME_DIR] [--contact-sheet FILE.png]\n");
-            return 2;
-        }
+        else if (a == "--icons")
+            value(icons);
+        else if (a == "--app-id")
+            value(app_id);
+        else
+            return usage();
     }
-    if (data.empty() || (out.empty() && sheet.empty())) {
-        std::fprintf(stderr,
-                     "usage: assetgen --data DIR [--out GAME_DIR] [--contact-sheet FILE.png]\n");
-        return 2;
-    }
+    if (data.empty() || (out.empty() && sheet.empty() && icons.empty()) ||
+        icons.empty() != app_id.empty())
+        return usage();
     try {
         if (!out.empty()) {
             auto bundle = lum::assets::build_all(data);
             int n = lum::assets::write_bundle(bundle, out);
             std::printf("assetgen: %zu files checked, %d written to %s\n", bundle.files.size(), n,
                         out.c_str());
+        }
+        if (!icons.empty()) {
+            lum::assets::Bundle b;
+            b.files = lum::assets::build_icons(lum::assets::build_pictures(data, nullptr), app_id);
+            int n = lum::assets::write_bundle(b, icons);
+            std::printf("assetgen: %zu icons checked, %d written to %s\n", b.files.size(), n,
+                        icons.c_str());
         }
         if (!sheet.empty()) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

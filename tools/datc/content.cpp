@@ -40,6 +40,8 @@ class Recorder : public PlaceActions {
     void message(const std::string&) override {}
     bool load_people(int) override { return true; }
     bool load_stage() override { return true; }
+    // The road is the one on which every story battle is won.
+    void once_won(std::function<void(GameState&)> step) override { step(gs_); }
 
     bool battle = false;
 

@@ -121,27 +121,23 @@ int ProfileFile::get_int(std::string_view section, std::string_view key, int fal
     return v;
 }
 
-std::filesystem::path find_mixer_ini(const std::filesystem::path& game_dir) {
-    std::error_code ec;
-    if (!game_dir.empty()) {
-        auto p = game_dir / kMixerIniName;
-        if (std::filesystem::is_regular_file(p, ec)) return p;
-    }
-    std::filesystem::path config;
+std::filesystem::path find_mixer_ini(const std::filesystem::path& game_dir, bool user_first) {
+    std::filesystem::path beside, user;
+    if (!game_dir.empty()) beside = game_dir / kMixerIniName;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-        config = xdg;
+        user = std::filesystem::path(xdg) / "luminaria" / kMixerIniName;
     } else if (const char* home = std::getenv("HOME"); home && *home) {
-        config = std::filesystem::path(home) / ".config";
+        user = std::filesystem::path(home) / ".config" / "luminaria" / kMixerIniName;
     }
-    if (!config.empty()) {
-        auto p = config / "luminaria" / kMixerIniName;
-        if (std::filesystem::is_regular_file(p, ec)) return p;
-    }
+    if (user_first) std::swap(beside, user);
+    std::error_code ec;
+    for (const auto& p : {beside, user})
+        if (!p.empty() && std::filesystem::is_regular_file(p, ec)) return p;
     return {};
 }
 
-ProfileFile load_mixer_settings(const std::filesystem::path& game_dir) {
-    auto path = find_mixer_ini(game_dir);
+ProfileFile load_mixer_settings(const std::filesystem::path& game_dir, bool user_first) {
+    auto path = find_mixer_ini(game_dir, user_first);
     if (path.empty()) return {};
     auto p = ProfileFile::load(path);
     return p ? *p : ProfileFile{};

@@ -41,10 +41,12 @@ class ProfileFile {
 inline constexpr const char* kMixerIniName = "MIXER.INI";
 
 // The settings file beside the game, else the user's own (under $XDG_CONFIG_HOME or
-// ~/.config, in luminaria/); empty when there is neither.
-std::filesystem::path find_mixer_ini(const std::filesystem::path& game_dir);
+// ~/.config, in luminaria/); empty when there is neither. An installed game's folder is
+// shared and read-only, so there the user's own file comes first (`user_first`).
+std::filesystem::path find_mixer_ini(const std::filesystem::path& game_dir,
+                                     bool user_first = false);
 
 // The settings in force: the file found, or an empty profile (every default).
-ProfileFile load_mixer_settings(const std::filesystem::path& game_dir);
+ProfileFile load_mixer_settings(const std::filesystem::path& game_dir, bool user_first = false);
 
 }  // namespace lum::mix

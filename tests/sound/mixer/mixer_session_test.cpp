@@ -200,6 +200,11 @@ TEST(MixerSettings, FileIsLookedUpBesideTheGameThenInTheUserConfig) {
     std::ofstream(root / "game" / "MIXER.INI") << "[default]\nBlocks=2\n";
     EXPECT_EQ(find_mixer_ini(root / "game"), root / "game" / "MIXER.INI");
     EXPECT_EQ(load_mixer_settings(root / "game").get_int("default", "Blocks", 3), 2);
+    // An installed game's shared folder gives way to the player's own file.
+    EXPECT_EQ(find_mixer_ini(root / "game", true), root / "cfg" / "luminaria" / "MIXER.INI");
+    EXPECT_EQ(load_mixer_settings(root / "game", true).get_int("default", "Blocks", 3), 5);
+    fs::remove(root / "cfg" / "luminaria" / "MIXER.INI");
+    EXPECT_EQ(find_mixer_ini(root / "game", true), root / "game" / "MIXER.INI");
 
     if (old) {
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);

@@ -1,0 +1,105 @@
+#pragma once
+
+// The player's settings: sound, the two speeds, the window and the music's SoundFont. Kept
+// between runs in a key/value store (the Qt side puts it in a QSettings file under
+// $XDG_CONFIG_HOME/luminaria/); values that cannot be used fall back to their defaults.
+// The story text speed and the battle speed are the game state's own `char_delay_ms` and
+// `speed_ms`, the values the travel and battle sliders set.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "state/game_state.h"
+
+namespace lum {
+
+struct PlayerSettings {
+    int music_volume = 100;   // percent of the music's normal loudness
+    int effect_volume = 100;  // percent of the effects' full scale
+    bool muted = false;
+    int char_delay_ms = 40;  // the story text speed
+    int speed_ms = 500;      // the battle speed
+    int zoom = 1;            // whole-number window zoom
+    bool full_screen = false;
+    std::string audio_device;  // the output's name as SDL lists it; empty: the system default
+    std::string soundfont;     // a .sf2 file; empty: the General MIDI SoundFont found
+    std::optional<std::pair<int, int>> window_pos;  // top-left on the desktop
+
+    bool operator==(const PlayerSettings&) const = default;
+};
+
+inline constexpr int kMaxVolume = 100;
+inline constexpr int kMaxZoom = 8;
+inline constexpr int kSpeedPositions = 9;  // both sliders run from 1 to 9
+
+// The sliders' rules: the battle speed slider sets speed_ms to position x 52 + 260, the text
+// speed slider char_delay_ms to position x 10.
+constexpr int battle_speed_ms(int position) {
+    return position * 52 + 260;
+}
+constexpr int text_delay_ms(int position) {
+    return position * 10;
+}
+// The slider position nearest a value (ties to the slower), for showing the knob.
+int battle_speed_position(int speed_ms);
+int text_speed_position(int char_delay_ms);
+
+// The keys of every screen, for the settings dialog (and the README says the same).
+struct KeyHelp {
+    const char* where;
+    const char* keys;
+    const char* action;
+};
+inline constexpr KeyHelp kKeyHelp[] = {
+    {"どこでも", "F2", "設定"},
+    {"どこでも", "F11 / Alt+Enter", "全画面表示の切り替え"},
+    {"タイトル", "↑ ↓", "ボタンを選ぶ"},
+    {"タイトル", "Enter", "決定"},
+    {"トラベル", "Tab", "場所を順に選ぶ"},
+    {"トラベル", "Enter", "選んだ場所を訪れる"},
+    {"トラベル", "Esc", "店の画面を閉じる"},
+    {"トラベル", "S", "セーブ"},
+    {"戦闘", "1〜6", "コマンドを選ぶ"},
+    {"戦闘", "Esc", "取り消し"},
+    {"戦闘", "矢印キー", "一歩動く（移動パネルが開いている間）"},
+    {"戦闘", "Space 長押し", "早送り"},
+    {"ストーリー", "クリック / Enter / Space", "次へ"},
+    {"ストーリー", "Ctrl", "早送り"},
+    {"ストーリー", "H", "文章枠を隠す"},
+    {"ダイアログ", "Enter", "はい / 決定"},
+    {"ダイアログ", "Esc", "いいえ / 閉じる"},
+};
+
+// Where the settings are kept. Keys are plain ASCII words ("sound/music_volume").
+class SettingsStore {
+  public:
+    virtual ~SettingsStore() = default;
+    // Empty when the store could be read; else why not (the file is then ignored).
+    virtual std::string fault() const = 0;
+    virtual std::optional<std::string> get(const std::string& key) const = 0;
+    virtual void set(const std::string& key, const std::string& value) = 0;
+    virtual void remove(const std::string& key) = 0;
+    // Writes what was set; false when it cannot.
+    virtual bool flush() = 0;
+    // The file's name, for messages.
+    virtual std::string name() const = 0;
+};
+
+struct LoadedSettings {
+    PlayerSettings values;
+    // One line naming what was replaced by its default, and why; empty when all was usable.
+    std::string complaint;
+};
+
+// Reads every key; a value out of range, not a number, or a SoundFont that is not there
+// falls back to its default. `file_exists` is asked about the SoundFont.
+LoadedSettings load_settings(const SettingsStore& store,
+                             const std::function<bool(const std::string&)>& file_exists);
+void save_settings(SettingsStore& store, const PlayerSettings& s);
+
+// The two speeds live in the game state while the game runs.
+void settings_to_state(const PlayerSettings& s, GameState& gs);
+void settings_from_state(PlayerSettings& s, const GameState& gs);
+
+}  // namespace lum

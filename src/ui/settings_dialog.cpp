@@ -1,0 +1,220 @@
+#include "ui/settings_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace lum {
+
+namespace {
+
+QSlider* make_slider(int lo, int hi, const QString& name) {
+    auto* s = new QSlider(Qt::Horizontal);
+    s->setObjectName(name);
+    s->setRange(lo, hi);
+    s->setPageStep(hi > 20 ? 10 : 1);
+    s->setMinimumWidth(180);
+    return s;
+}
+
+// A slider with ｆａｓｔ at its left and ｓｌｏｗ at its right, as on the game's own.
+QWidget* fast_slow(QSlider* s) {
+    auto* w = new QWidget;
+    auto* row = new QHBoxLayout(w);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("ｆａｓｔ")));
+    row->addWidget(s, 1);
+    row->addWidget(new QLabel(QStringLiteral("ｓｌｏｗ")));
+    return w;
+}
+
+QWidget* with_percent(QSlider* s) {
+    auto* w = new QWidget;
+    auto* row = new QHBoxLayout(w);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* value = new QLabel;
+    value->setMinimumWidth(40);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QObject::connect(s, &QSlider::valueChanged, value,
+                     [value](int v) { value->setText(QString::number(v) + QStringLiteral("%")); });
+    row->addWidget(s, 1);
+    row->addWidget(value);
+    return w;
+}
+
+QString key_table() {
+    QString html = QStringLiteral("<table cellspacing='0' cellpadding='2'>");
+    QString last;
+    for (const KeyHelp& k : kKeyHelp) {
+        QString where = QString::fromUtf8(k.where);
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td><td>%3</td></tr>")
+                    .arg(where == last ? QString() : where,
+                         QString::fromUtf8(k.keys).toHtmlEscaped(), QString::fromUtf8(k.action));
+        last = where;
+    }
+    return html + QStringLiteral("</table>");
+}
+
+}  // namespace
+
+SettingsDialog::SettingsDialog(const PlayerSettings& current,
+                               const std::vector<std::string>& outputs,
+                               const std::vector<std::filesystem::path>& soundfonts,
+                               QWidget* parent)
+    : QDialog(parent), s_(current) {
+    setObjectName("settings_dialog");
+    setWindowTitle(QStringLiteral("設定"));
+
+    music_tb = make_slider(0, kMaxVolume, "music_tb");
+    effect_tb = make_slider(0, kMaxVolume, "effect_tb");
+    mute_cb = new QCheckBox(QStringLiteral("音を消す"));
+    mute_cb->setObjectName("mute_cb");
+    device_cmb = new QComboBox;
+    device_cmb->setObjectName("device_cmb");
+    device_cmb->addItem(QStringLiteral("システムの既定"), QString());
+    for (const auto& o : outputs)
+        device_cmb->addItem(QString::fromStdString(o), QString::fromStdString(o));
+    font_cmb = new QComboBox;
+    font_cmb->setObjectName("font_cmb");
+    font_cmb->addItem(QStringLiteral("既定（General MIDI）"), QString());
+    for (const auto& f : soundfonts)
+        font_cmb->addItem(QString::fromStdString(f.filename().string()),
+                          QString::fromStdString(f.string()));
+    // A chosen SoundFont outside the usual folders still shows as chosen.
+    if (!s_.soundfont.empty() && font_cmb->findData(QString::fromStdString(s_.soundfont)) < 0)
+        font_cmb->addItem(QString::fromStdString(s_.soundfont),
+                          QString::fromStdString(s_.soundfont));
+    if (!s_.audio_device.empty() &&
+        device_cmb->findData(QString::fromStdString(s_.audio_device)) < 0)
+        device_cmb->addItem(QString::fromStdString(s_.audio_device),
+                            QString::fromStdString(s_.audio_device));
+
+    auto* sound = new QGroupBox(QStringLiteral("サウンド"));
+    auto* sf = new QFormLayout(sound);
+    sf->addRow(QStringLiteral("音楽の音量"), with_percent(music_tb));
+    sf->addRow(QStringLiteral("効果音の音量"), with_percent(effect_tb));
+    sf->addRow(QString(), mute_cb);
+    sf->addRow(QStringLiteral("出力先"), device_cmb);
+    sf->addRow(QStringLiteral("MIDI音源"), font_cmb);
+
+    text_speed_tb = make_slider(1, kSpeedPositions, "text_speed_tb");
+    battle_speed_tb = make_slider(1, kSpeedPositions, "battle_speed_tb");
+    auto* game = new QGroupBox(QStringLiteral("ゲーム"));
+    auto* gf = new QFormLayout(game);
+    gf->addRow(QStringLiteral("文字の速さ"), fast_slow(text_speed_tb));
+    gf->addRow(QStringLiteral("戦闘スピード"), fast_slow(battle_speed_tb));
+
+    zoom_sb = new QSpinBox;
+    zoom_sb->setObjectName("zoom_sb");
+    zoom_sb->setRange(1, kMaxZoom);
+    zoom_sb->setSuffix(QStringLiteral(" 倍"));
+    full_cb = new QCheckBox(QStringLiteral("全画面表示"));
+    full_cb->setObjectName("full_cb");
+    auto* screen = new QGroupBox(QStringLiteral("画面"));
+    auto* scf = new QFormLayout(screen);
+    auto* zoom_row = new QWidget;
+    auto* zr = new QHBoxLayout(zoom_row);
+    zr->setContentsMargins(0, 0, 0, 0);
+    zr->addWidget(zoom_sb);
+    // Qt fixes the window's scale when it starts.
+    zr->addWidget(new QLabel(QStringLiteral("（次回の起動から）")));
+    zr->addStretch(1);
+    scf->addRow(QStringLiteral("拡大"), zoom_row);
+    scf->addRow(QString(), full_cb);
+
+    auto* keys = new QGroupBox(QStringLiteral("キー操作"));
+    auto* kl = new QVBoxLayout(keys);
+    auto* key_l = new QLabel(key_table());
+    key_l->setObjectName("keys_l");
+    key_l->setTextFormat(Qt::RichText);
+    kl->addWidget(key_l);
+    kl->addStretch(1);
+
+    defaults_b = new QPushButton(QStringLiteral("初期設定に戻す"));
+    defaults_b->setObjectName("defaults_b");
+    defaults_b->setAutoDefault(false);
+    close_b = new QPushButton(QStringLiteral("閉じる"));
+    close_b->setObjectName("close_b");
+    close_b->setDefault(true);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(sound);
+    left->addWidget(game);
+    left->addWidget(screen);
+    left->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addWidget(keys);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(defaults_b);
+    buttons->addStretch(1);
+    buttons->addWidget(close_b);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(columns);
+    all->addLayout(buttons);
+
+    show_values();
+
+    for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb})
+        connect(s, &QSlider::valueChanged, this, [this] { changed(); });
+    for (QCheckBox* c : {mute_cb, full_cb})
+        connect(c, &QCheckBox::toggled, this, [this] { changed(); });
+    for (QComboBox* c : {device_cmb, font_cmb})
+        connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
+    connect(zoom_sb, &QSpinBox::valueChanged, this, [this] { changed(); });
+    connect(defaults_b, &QPushButton::clicked, this, [this] {
+        PlayerSettings d;
+        d.window_pos = s_.window_pos;
+        s_ = d;
+        show_values();
+        if (on_change) on_change(s_);
+    });
+    connect(close_b, &QPushButton::clicked, this, &QDialog::accept);
+    music_tb->setFocus();
+}
+
+void SettingsDialog::show_values() {
+    showing_ = true;
+    music_tb->setValue(s_.music_volume);
+    effect_tb->setValue(s_.effect_volume);
+    mute_cb->setChecked(s_.muted);
+    text_speed_tb->setValue(text_speed_position(s_.char_delay_ms));
+    battle_speed_tb->setValue(battle_speed_position(s_.speed_ms));
+    zoom_sb->setValue(s_.zoom);
+    full_cb->setChecked(s_.full_screen);
+    device_cmb->setCurrentIndex(
+        std::max(0, device_cmb->findData(QString::fromStdString(s_.audio_device))));
+    font_cmb->setCurrentIndex(
+        std::max(0, font_cmb->findData(QString::fromStdString(s_.soundfont))));
+    showing_ = false;
+}
+
+void SettingsDialog::changed() {
+    if (showing_) return;
+    PlayerSettings n = s_;
+    n.music_volume = music_tb->value();
+    n.effect_volume = effect_tb->value();
+    n.muted = mute_cb->isChecked();
+    // A speed changes only when its own slider moves: the knob shows the nearest position,
+    // and the game's starting 500 ms and 40 ms sit between two.
+    if (text_speed_tb->value() != text_speed_position(s_.char_delay_ms))
+        n.char_delay_ms = text_delay_ms(text_speed_tb->value());
+    if (battle_speed_tb->value() != battle_speed_position(s_.speed_ms))
+        n.speed_ms = battle_speed_ms(battle_speed_tb->value());
+    n.zoom = zoom_sb->value();
+    n.full_screen = full_cb->isChecked();
+    n.audio_device = device_cmb->currentData().toString().toStdString();
+    n.soundfont = font_cmb->currentData().toString().toStdString();
+    if (n == s_) return;
+    s_ = n;
+    if (on_change) on_change(s_);
+}
+
+}  // namespace lum

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "state/player_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+
+namespace lum {
+
+// 設定: the player's settings, each applied the moment it changes (through on_change), and
+// the keys of every screen. Opened from the title box, the travel screen and F2.
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+  public:
+    SettingsDialog(const PlayerSettings& current, const std::vector<std::string>& outputs,
+                   const std::vector<std::filesystem::path>& soundfonts, QWidget* parent);
+
+    // Told of every change, with all the values as they now stand.
+    std::function<void(const PlayerSettings&)> on_change;
+
+    const PlayerSettings& values() const { return s_; }
+
+    QSlider* music_tb = nullptr;
+    QSlider* effect_tb = nullptr;
+    QCheckBox* mute_cb = nullptr;
+    QSlider* text_speed_tb = nullptr;
+    QSlider* battle_speed_tb = nullptr;
+    QSpinBox* zoom_sb = nullptr;
+    QCheckBox* full_cb = nullptr;
+    QComboBox* device_cmb = nullptr;
+    QComboBox* font_cmb = nullptr;
+    QPushButton* defaults_b = nullptr;
+    QPushButton* close_b = nullptr;
+
+  private:
+    void show_values();
+    void changed();
+
+    PlayerSettings s_;
+    bool showing_ = false;
+};
+
+}  // namespace lum

@@ -1,0 +1,312 @@
+// The player's settings: the model's defaults, bounds and faults through a real QSettings
+// file, the dialog and its effects, and the keyboard on the title box and message boxes.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+#include "battle/battle_screen.h"
+#include "shell/app.h"
+#include "shell/main_window.h"
+#include "shell/qt_dialogs.h"
+#include "shell/qt_settings_store.h"
+#include "shell/router.h"
+#include "shell/title_box.h"
+#include "ui/settings_dialog.h"
+#include "ui_support.h"
+
+using namespace lum;
+using namespace lum::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool exists(const std::string& f) {
+    return fs::is_regular_file(f);
+}
+
+LoadedSettings load_from(const QString& file) {
+    QtSettingsStore store(file);
+    return load_settings(store, exists);
+}
+
+void write_text(const QString& file, const std::string& text) {
+    std::ofstream(file.toStdString(), std::ios::binary) << text;
+}
+
+// Runs `step` on the settings dialog once it is up (it is modal).
+void when_dialog_opens(std::function<void(SettingsDialog&)> step) {
+    QTimer::singleShot(0, [step] {
+        auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        step(*d);
+        d->close_b->click();
+    });
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir tmp_;
+    QString file(const QString& name) { return tmp_.filePath(name); }
+
+  private slots:
+    void cleanupTestCase() { remove_game_dirs(); }
+
+    void defaultsWhenThereIsNoFile() {
+        LoadedSettings l = load_from(file("none.ini"));
+        QVERIFY(l.values == PlayerSettings{});
+        QCOMPARE(l.complaint, std::string());
+        PlayerSettings d;
+        QCOMPARE(d.music_volume, 100);
+        QCOMPARE(d.effect_volume, 100);
+        QVERIFY(!d.muted);
+        QCOMPARE(d.char_delay_ms, 40);
+        QCOMPARE(d.speed_ms, 500);
+        QCOMPARE(d.zoom, 1);
+        QVERIFY(!d.full_screen);
+        QCOMPARE(d.audio_device, std::string());
+        QCOMPARE(d.soundfont, std::string());
+        QVERIFY(!d.window_pos);
+    }
+
+    void roundTripThroughTheFile() {
+        std::string sf = (fs::path(tmp_.path().toStdString()) / "mine.sf2").string();
+        std::ofstream(sf) << "x";
+        PlayerSettings s;
+        s.music_volume = 0;
+        s.effect_volume = 73;
+        s.muted = true;
+        s.char_delay_ms = 90;
+        s.speed_ms = 312;
+        s.zoom = 8;
+        s.full_screen = true;
+        s.audio_device = "Built-in Audio, Analog Stereo";
+        s.soundfont = sf;
+        s.window_pos = std::make_pair(-30, 1200);
+        {
+            QtSettingsStore store(file("trip.ini"));
+            save_settings(store, s);
+            QVERIFY(store.flush());
+        }
+        LoadedSettings l = load_from(file("trip.ini"));
+        QCOMPARE(l.complaint, std::string());
+        QVERIFY(l.values == s);
+
+        // Forgetting the position removes it from the file.
+        s.window_pos.reset();
+        {
+            QtSettingsStore store(file("trip.ini"));
+            save_settings(store, s);
+            QVERIFY(store.flush());
+        }
+        QVERIFY(!load_from(file("trip.ini")).values.window_pos);
+    }
+
+    void boundsAreKeptExactly() {
+        struct Case {
+            const char* key;
+            const char* value;
+            bool usable;
+        };
+        const Case cases[] = {
+            {"sound/music_volume", "0", true},    {"sound/music_volume", "100", true},
+            {"sound/music_volume", "101", false}, {"sound/effect_volume", "-1", false},
+            {"window/zoom", "1", true},           {"window/zoom", "8", true},
+            {"window/zoom", "0", false},          {"window/zoom", "9", false},
+            {"game/speed_ms", "500", true},       {"game/speed_ms", "312", true},
+            {"game/speed_ms", "728", true},       {"game/speed_ms", "313", false},
+            {"game/speed_ms", "780", false},      {"game/char_delay_ms", "10", true},
+            {"game/char_delay_ms", "90", true},   {"game/char_delay_ms", "0", false},
+            {"game/char_delay_ms", "45", false},  {"game/char_delay_ms", "100", false},
+            {"sound/muted", "true", true},        {"sound/muted", "yes", false},
+            {"window/zoom", "2x", false},         {"window/zoom", "", false},
+        };
+        int n = 0;
+        for (const Case& c : cases) {
+            // A fresh name each time: QSettings caches a file it has read.
+            QString f = file(QStringLiteral("bound%1.ini").arg(++n));
+            std::string key = c.key;
+            auto slash = key.find('/');
+            write_text(f, "[" + key.substr(0, slash) + "]\n" + key.substr(slash + 1) + "=" +
+                              c.value + "\n");
+            LoadedSettings l = load_from(f);
+            QVERIFY2(l.complaint.empty() == c.usable, (key + "=" + c.value).c_str());
+            if (!c.usable) QVERIFY(l.values == PlayerSettings{});
+        }
+    }
+
+    void nonsenseFallsBackToDefaultsWithOneLine() {
+        QString f = file("bad.ini");
+        write_text(f,
+                   "[sound]\nmusic_volume=-5\neffect_volume=60\nsoundfont=/no/such.sf2\n"
+                   "[window]\nzoom=0\nposition=left\n");
+        LoadedSettings l = load_from(f);
+        PlayerSettings want;
+        want.effect_volume = 60;  // the one usable value stays
+        QVERIFY(l.values == want);
+        QCOMPARE(l.complaint,
+                 std::string("sound/music_volume \"-5\" is outside 0..100; "
+                             "sound/soundfont \"/no/such.sf2\" is not there; "
+                             "window/zoom \"0\" is outside 1..8; "
+                             "window/position \"left\" is not \"x,y\"; their defaults are used"));
+
+        // A file that cannot be read at all: every default, and the next save replaces it.
+        QString dir_file = file("folder.ini");
+        QDir().mkpath(dir_file);
+        QtSettingsStore store(dir_file);
+        LoadedSettings u = load_settings(store, exists);
+        QVERIFY(u.values == PlayerSettings{});
+        QCOMPARE(u.complaint,
+                 dir_file.toStdString() + " cannot be read; every setting takes its default");
+    }
+
+    void sliderPositionsFollowTheGamesRules() {
+        QCOMPARE(battle_speed_ms(1), 312);
+        QCOMPARE(battle_speed_ms(9), 728);
+        QCOMPARE(text_delay_ms(2), 20);
+        QCOMPARE(battle_speed_position(500), 5);  // 520 is nearer than 468
+        QCOMPARE(battle_speed_position(312), 1);
+        QCOMPARE(text_speed_position(40), 4);
+        QCOMPARE(text_speed_position(90), 9);
+    }
+
+    void startTakesTheSpeedsAndTheDialogAppliesAtOnce() {
+        fs::path dir = make_game_dir("settings_app");
+        App::Options o;
+        o.game_dir = dir;
+        o.dialogs = std::make_unique<FakeDialogs>();
+        std::vector<std::string> sounds;
+        o.sound = std::make_unique<RecordingSound>(sounds);
+        o.settings.char_delay_ms = 70;
+        o.settings.speed_ms = 364;
+        QString f = file("app.ini");
+        o.settings_store = std::make_unique<QtSettingsStore>(f);
+        App app(std::move(o));
+        QCOMPARE(app.state().char_delay_ms, 70);
+        QCOMPARE(app.state().speed_ms, 364);
+        QVERIFY(app.start());
+
+        // The title box's 設定 button opens the dialog; its knobs show the values in force.
+        bool seen = false;
+        when_dialog_opens([&](SettingsDialog& d) {
+            seen = true;
+            QCOMPARE(d.text_speed_tb->value(), 7);
+            QCOMPARE(d.battle_speed_tb->value(), 2);
+            QCOMPARE(d.device_cmb->itemText(0), QStringLiteral("システムの既定"));
+            d.text_speed_tb->setValue(3);
+            d.battle_speed_tb->setValue(9);
+            d.effect_tb->setValue(25);
+            d.mute_cb->setChecked(true);
+        });
+        app.battle_screen().start_box->config_b->click();
+        QVERIFY(seen);
+        QCOMPARE(app.state().char_delay_ms, 30);
+        QCOMPARE(app.state().speed_ms, 728);
+        LoadedSettings stored = load_from(f);
+        QCOMPARE(stored.values.effect_volume, 25);
+        QVERIFY(stored.values.muted);
+        QCOMPARE(stored.values.speed_ms, 728);
+
+        // F2 opens it from any screen; the travel slider's value is what it shows.
+        app.router().show(ScreenId::travel);
+        app.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.window()));
+        app.state().char_delay_ms = 90;
+        seen = false;
+        when_dialog_opens([&](SettingsDialog& d) {
+            seen = true;
+            QCOMPARE(d.text_speed_tb->value(), 9);
+        });
+        QTest::keyClick(&app.window(), Qt::Key_F2);
+        QVERIFY(seen);
+
+        // Esc and Enter close it; what was changed stays in force.
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            bool closed_by_key = false;
+            QTimer::singleShot(0, [&] {
+                auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                d->music_tb->setValue(key == Qt::Key_Escape ? 10 : 20);
+                QTest::keyClick(d, key);
+                closed_by_key = !d->isVisible();
+                if (!closed_by_key) d->close_b->click();
+            });
+            app.open_settings();
+            QVERIFY(closed_by_key);
+        }
+        QCOMPARE(load_from(f).values.music_volume, 20);
+
+        // Closing keeps the speeds of the run and where the window was.
+        app.state().speed_ms = 416;
+        app.window().move(40, 30);
+        QVERIFY(app.window().close());
+        stored = load_from(f);
+        QCOMPARE(stored.values.speed_ms, 416);
+        QCOMPARE(stored.values.char_delay_ms, 90);
+        QVERIFY(stored.values.window_pos.has_value());
+        QVERIFY(!stored.values.full_screen);
+    }
+
+    void titleBoxByKeyboard() {
+        fs::path dir = make_game_dir("title_keys");
+        App::Options o;
+        o.game_dir = dir;
+        o.dialogs = std::make_unique<FakeDialogs>();
+        std::vector<std::string> sounds;
+        o.sound = std::make_unique<RecordingSound>(sounds);
+        App app(std::move(o));
+        QVERIFY(app.start());
+        app.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.window()));
+        TitleBox& t = *app.battle_screen().start_box;
+        QVERIFY(t.Button2->hasFocus());
+        QTest::keyClick(t.Button2, Qt::Key_Down);
+        QVERIFY(t.Button1->hasFocus());
+        // The ending buttons are hidden, so the next is 設定; past the last it wraps.
+        QTest::keyClick(t.Button1, Qt::Key_Down);
+        QVERIFY(t.config_b->hasFocus());
+        QTest::keyClick(t.config_b, Qt::Key_Down);
+        QVERIFY(t.Button2->hasFocus());
+        QTest::keyClick(t.Button2, Qt::Key_Up);
+        QVERIFY(t.config_b->hasFocus());
+        QTest::keyClick(t.config_b, Qt::Key_Left);
+        QVERIFY(t.Button1->hasFocus());
+        QTest::keyClick(t.Button1, Qt::Key_Up);
+        // Enter on コンティニュー continues.
+        QTest::keyClick(t.Button2, Qt::Key_Return);
+        QVERIFY(app.router().visible(ScreenId::travel));
+        QVERIFY(std::find(sounds.begin(), sounds.end(), "ok") != sounds.end());
+    }
+
+    void messageBoxesAnswerEnterAndEsc() {
+        QWidget parent;
+        QtDialogs dialogs(&parent);
+        auto press = [](Qt::Key key) {
+            QTimer::singleShot(0, [key] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(qobject_cast<QMessageBox*>(box));
+                QTest::keyClick(box, key);
+            });
+        };
+        press(Qt::Key_Return);
+        QVERIFY(dialogs.ask_yes_no("はい？"));
+        press(Qt::Key_Escape);
+        QVERIFY(!dialogs.ask_yes_no("いいえ？"));
+        press(Qt::Key_Return);
+        dialogs.inform("お知らせ");  // returns: Enter closes it
+        press(Qt::Key_Escape);
+        dialogs.inform("お知らせ");
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "settings_test.moc"
