@@ -514,10 +514,10 @@ void Game::progress() {
 
     if (battle && losing_run_ > 0 && !hopeless_here_ &&
         trained_since_loss_ < kTrainingPerLoss * losing_run_ &&
-        fight_random("the party keeps losing"))
+        fight_random(("the story battle at " + place + " keeps being lost").c_str()))
         return;
     if (battle && !hopeless_here_ && too_weak() && record().random_battles < kMaxTrainingAhead &&
-        fight_random("the party is too weak"))
+        fight_random(("the party is too weak for the story battle at " + place).c_str()))
         return;
 
     if (battle) tend_lives();
