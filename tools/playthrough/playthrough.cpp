@@ -327,8 +327,9 @@ bool Game::visit_people() {
         people_seen_.insert(b);
         if (people_done_.count(b) || people_deferred_.count(b)) continue;
         if (people_attempts_[b] >= kMaxPeopleAttempts) continue;
-        // A region fight waits until the party is not too weak for the stage's own battle.
-        if (probe(b).calls.count("region battle") && too_weak()) continue;
+        // A region fight is tried once a stage, whatever the levels (its two foes are meant
+        // for a party that wins the story's battles), with lives tended as before any battle.
+        if (probe(b).calls.count("region battle")) tend_lives();
         const int stage = h_.gs.stage_no;
         const Visit v = click(b);
         if (talked_) {
@@ -346,34 +347,42 @@ bool Game::visit_people() {
 }
 
 // Items a player uses at once on the travel map: money, Ark and growth, given to the
-// weakest member; a lifespan item to whoever has the least time left.
+// weakest member; a lifespan item to whoever has the least time left; an inheritance item
+// (kind 22) to the weakest member when its giver is stronger than them.
 void Game::use_items() {
     GameState& gs = h_.gs;
     TravelModel& t = h_.travel;
     for (int guard = 0; guard < 600; ++guard) {
-        int row = -1, kind = -1;
-        for (int i = 0; i < static_cast<int>(t.item_list.size()); ++i) {
-            const int k = gs.item_at(pick_item(gs, t.item_list[i].second)).kind;
-            if ((k >= 6 && k <= 17) || k == 20 || k == 21) row = i, kind = k;
-            if (k == 18) {
-                int least = 1 << 30;
-                for (int c : t.party_chars)
-                    if (c <= kLastParty) least = std::min(least, gs.chara[c].lifespan);
-                if (least < 20) row = i, kind = k;
+        int row = -1, pick = -1;
+        for (int i = 0; i < static_cast<int>(t.item_list.size()) && row < 0; ++i) {
+            const TItem& it = gs.item_at(pick_item(gs, t.item_list[i].second));
+            const int k = it.kind;
+            const bool growth = (k >= 6 && k <= 17) || k == 20 || k == 21;
+            if (!growth && k != 18 && k != 22) continue;
+            int least = 1 << 30;
+            for (int c : t.party_chars)
+                if (c <= kLastParty) least = std::min(least, gs.chara[c].lifespan);
+            if (k == 18 && least >= 20) continue;
+            const int giver_level =
+                k == 22 && it.value >= 0 && it.value < static_cast<int>(gs.chara.size())
+                    ? gs.chara[it.value].level
+                    : 0;
+            int best = -1;
+            for (int r = 0; r < static_cast<int>(t.party_chars.size()); ++r) {
+                const int c = t.party_chars[r];
+                if (c > kLastParty) continue;
+                const TChara& a = gs.chara[c];
+                if (k == 22 && (c == it.value || a.level >= giver_level)) continue;
+                if (best < 0) {
+                    best = r;
+                    continue;
+                }
+                const TChara& b = gs.chara[t.party_chars[best]];
+                if (k == 18 ? a.lifespan < b.lifespan : a.level < b.level) best = r;
             }
-            if (row >= 0) break;
+            if (best >= 0) row = i, pick = best;
         }
         if (row < 0) return;
-        int pick = -1;
-        for (int r = 0; r < static_cast<int>(t.party_chars.size()); ++r) {
-            const int c = t.party_chars[r];
-            if (c > kLastParty) continue;
-            if (pick < 0) pick = r;
-            const TChara& a = gs.chara[c];
-            const TChara& b = gs.chara[t.party_chars[pick]];
-            if (kind == 18 ? a.lifespan < b.lifespan : a.level < b.level) pick = r;
-        }
-        if (pick < 0) return;
         t.party_listMouseDown(pick);
         t.item_listMouseDown(row);
         const size_t before = t.item_list.size();
