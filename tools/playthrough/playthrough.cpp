@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -20,9 +19,8 @@ namespace {
 
 constexpr int kLastStage = 61;
 constexpr int kUnwinnableStage = 45;
-constexpr int kTrainingPerLoss = 2;
-constexpr int kMaxTrainingAhead = 4;   // random battles at one stage before its first try    //
-                                       // random battles after each lost story battle
+constexpr int kTrainingPerLoss = 2;    // random battles after each lost story battle
+constexpr int kMaxTrainingAhead = 4;   // random battles at one stage before its first try
 constexpr int kMaxIdleScenes = 3;      // scenes at one stage that do not move it on
 constexpr int kMaxPeopleAttempts = 6;  // lost region battles before a people place is left
 constexpr int kMaxBattleTurns = 300;   // party commands before a battle is given up
@@ -234,7 +232,7 @@ Visit Game::run_battle() {
         if (!h_.step_battle()) throw Stuck{"the battle screen stands still"};
     }
     h_.dialogs.informed.clear();  // the battle's own messages
-    if (hopeless_here_ == false && policy_.hopeless()) hopeless_here_ = true;
+    if (policy_.hopeless()) hopeless_here_ = true;
     if (h_.router.showing(ScreenId::result)) return Visit::won;
     return policy_.fled ? Visit::fled : Visit::lost;
 }
