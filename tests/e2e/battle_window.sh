@@ -2,7 +2,7 @@
 # The real game in Xvfb: title → 最初からする → はい → travel → m0, the stage-0 battle. Saves
 # screenshots of the enemy's speech and of the first turn, and checks the caption, the board,
 # the speech line and the command menu.
-# Usage: battle_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
+# Usage: battle_window.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2

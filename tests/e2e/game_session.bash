@@ -2,7 +2,7 @@
 # starts the game in the X server of xvfb-run and finds its 725 x 493 window.
 #   e2e_copy GAME_DIR          sets $work to a fresh copy, removed on exit
 #   e2e_start                  (inside the X server) starts the game; sets $pid, $win, $ox, $oy
-#   close_game PID WINDOW LOG  closes it the way a window manager does (tests/e2e/wm_close.c,
+#   close_game PID WINDOW LOG  closes it the way a window manager does (tests/support/x11_close.c,
 #                              path in $LUM_WM_CLOSE) and checks that it ends by itself with
 #                              status 0 and no sanitizer report in LOG: the real program's exit
 #                              runs, and in the sanitizer build LeakSanitizer checks it.

@@ -2,7 +2,7 @@
 # Plays the real game into a real sound server: a private PulseAudio with a null sink, whose
 # monitor is recorded. The title music (FluidSynth) must be heard, and with the music off, the
 # ok sound (SDL and the mixer) of the title box's 「コンティニュー」 button.
-# Usage: title_sound.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
+# Usage: title_sound.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2

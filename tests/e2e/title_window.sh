@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real game in Xvfb, waits for the title window, saves a screenshot and checks
 # that the window carries its caption and that the title text was drawn.
-# Usage: title_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
+# Usage: title_window.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2

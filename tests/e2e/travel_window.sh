@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real game in Xvfb: title → 最初からする → はい → the travel screen. Saves a screenshot
 # and checks the caption, the map and the white message line.
-# Usage: travel_window.sh GAME_DIR ARTIFACT_DIR WM_CLOSE
+# Usage: travel_window.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
 game_dir=$1
 artifacts=$2
