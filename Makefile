@@ -48,7 +48,8 @@ clean:
 
 # The real fuzzers (clang + libFuzzer), FUZZ_SECONDS each (FUZZ_TARGETS="story save" picks
 # some), seeded from the game's own files and the seeds kept in tests/fuzz/corpus/. Inputs that
-# reach new code are merged, minimised, into tests/fuzz/corpus/NAME for the replay tests.
+# reach new code are merged, minimised, into tests/fuzz/corpus/NAME for the replay tests (by edges
+# alone, so the kept seeds stay few enough for the suite to replay them quickly).
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= dat_files wave settings sources story battle save place
 fuzz: build
@@ -61,7 +62,7 @@ fuzz: build
 	  while read -r s; do [ -e "$$s" ] && cp -r "$$s"/. $$c/ 2>/dev/null || cp "$$s" $$c/ 2>/dev/null || true; done < $$f.seeds; \
 	  $$f $$c -max_total_time=$(FUZZ_SECONDS) -timeout=20 -rss_limit_mb=4096 -len_control=0 -print_final_stats=1 \
 	    -artifact_prefix=build-fuzz/artifacts/$$t- > $$c.log 2>&1; rc=$$?; \
-	  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss' $$c.log; \
+	  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss' $$c.log; \
 	  [ $$rc -eq 0 ] || { tail -40 $$c.log; echo "fuzz_$$t failed: see $$c.log"; exit 1; }; \
-	  $$f -merge=1 $$keep $$c > $$c.merge.log 2>&1 || { echo "merge failed: $$c.merge.log"; exit 1; }; \
+	  $$f -merge=1 -use_counters=0 $$keep $$c > $$c.merge.log 2>&1 || { echo "merge failed: $$c.merge.log"; exit 1; }; \
 	done
