@@ -15,7 +15,6 @@ namespace {
 const char* const kWhereTo = "どこへ行きますか？";
 const char* const kSaved = "セーブしました";
 inline constexpr int kToastTicks = 40;  // two seconds of 50 ms ticks
-inline constexpr int kLastStage = 61;
 
 const std::vector<std::string> kClassShops = {"m5",       "BitBtn13", "BitBtn14",
                                               "BitBtn15", "BitBtn21", "BitBtn23"};
@@ -514,7 +513,7 @@ void TravelModel::BitBtn12Click() {
 
 void TravelModel::step_stage(int delta) {
     const int next = gs_.stage_no + delta;
-    if (next < 0 || next > kLastStage) {
+    if (next < 0 || next > kEndingStage) {
         set_message("stage " + num(next) + " はありません。");
         return;
     }

@@ -17,7 +17,6 @@ namespace lum::play {
 
 namespace {
 
-constexpr int kLastStage = 61;
 constexpr int kUnwinnableStage = 45;
 constexpr int kTrainingPerLoss = 2;    // random battles after each lost story battle
 constexpr int kMaxTrainingAhead = 4;   // random battles at one stage before its first try
@@ -549,7 +548,7 @@ void Game::progress() {
         } else {
             losing_run_ = 0;
         }
-    } else if (gs.stage_no == stage && !(stage == kLastStage && gs.clear_mark == 100)) {
+    } else if (gs.stage_no == stage && !(stage == kEndingStage && gs.clear_mark == 100)) {
         if (++idle_scenes_ >= kMaxIdleScenes)
             throw Stuck{"the scene at " + place + " ends without moving the story on"};
     }
@@ -558,7 +557,7 @@ void Game::progress() {
 
 bool Game::finish_ending() {
     GameState& gs = h_.gs;
-    if (gs.stage_no != kLastStage || gs.clear_mark != 100) return false;
+    if (gs.stage_no != kEndingStage || gs.clear_mark != 100) return false;
     close_record(visiting_);
     // Saved from the travel map, then read back as the title box would at the next start.
     h_.dialogs.informed.clear();
