@@ -20,12 +20,10 @@ set -euo pipefail
 cd "$1"
 source ./game_session.bash
 e2e_start
-xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
-sleep 0.8
-xdotool key Return                                       # はい
-sleep 1.2
+new_game
 xdotool mousemove $((ox + 68)) $((oy + 247)) click 1     # m0: the stage-0 battle
-sleep 0.6
+wait_caption "【ルミナリア】 ver1.2" || true
+sleep 0.2
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/battle_speech.png"
 # The speech stays 3 x 500 ms a line; then the hero's first turn opens.

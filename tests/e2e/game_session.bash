@@ -2,6 +2,8 @@
 # starts the game in the X server of xvfb-run and finds its 725 x 493 window.
 #   e2e_copy GAME_DIR          sets $work to a fresh copy, removed on exit
 #   e2e_start                  (inside the X server) starts the game; sets $pid, $win, $ox, $oy
+#   wait_caption TEXT          waits (up to 15 s) until the game window's caption is TEXT
+#   new_game                   最初からする, はい once the question shows, then the travel screen
 #   close_game PID WINDOW LOG  closes it the way a window manager does (tests/support/x11_close.c,
 #                              path in $LUM_WM_CLOSE) and checks that it ends by itself with
 #                              status 0 and no sanitizer report in LOG: the real program's exit
@@ -26,6 +28,31 @@ e2e_start() {
   [ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
   sleep 1.0
   read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print x, y}')
+}
+
+# Fixed pauses fail on a loaded machine; these wait for what the player would see.
+wait_caption() {
+  for _ in $(seq 1 150); do
+    xprop -id "$win" _NET_WM_NAME 2>/dev/null | grep -qF "= \"$1\"" && return 0
+    sleep 0.1
+  done
+  echo "the caption never became $1"; return 1
+}
+
+new_game() {
+  xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
+  # The question is a window of its own: press はい once it is up.
+  local n=0
+  for _ in $(seq 1 150); do
+    n=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
+    [ "$n" -ge 2 ] && break
+    sleep 0.1
+  done
+  [ "$n" -ge 2 ] || { echo "the new-game question did not show"; return 1; }
+  sleep 0.3
+  xdotool key Return
+  wait_caption "ＴＲＡＶＥＬ ＭＯＤＥ"
+  sleep 0.5
 }
 
 close_game() {

@@ -19,10 +19,7 @@ set -euo pipefail
 cd "$1"
 source ./game_session.bash
 e2e_start
-xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
-sleep 0.8
-xdotool key Return                                       # はい
-sleep 1.2
+new_game || true   # the caption check below reports what went wrong
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/travel_window.png"
 close_game $pid "$win" game.log
