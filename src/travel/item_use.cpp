@@ -30,6 +30,24 @@ void add_each(GameState& gs, int TChara::*field, long long amount) {
     for (int i = kFirstParty; i <= kLastParty; ++i) add_sat(gs.chara[i].*field, amount);
 }
 
+// Kinds 0..5 add value × step to one field, of the target or of characters 1 to 5.
+struct PointKind {
+    int kind;
+    int TChara::*field;
+    long long step;
+    bool whole_party;
+    const char* what;  // between the name and the amount
+    const char* done;  // after the amount
+};
+const PointKind kPointKinds[] = {
+    {0, &TChara::hp, 10, false, "のＨｐが", "回復した。"},
+    {1, &TChara::hp, 10, true, "達全員のＨｐが", "回復した。"},
+    {2, &TChara::mp, 5, false, "のＭｐが", "回復した。"},
+    {3, &TChara::mp, 5, true, "達全員のＭｐが", "回復した。"},
+    {4, &TChara::aiko_power, 5, false, "の哀古を", "引き出した。"},
+    {5, &TChara::aiko_power, 5, true, "達全員の哀古を", "引き出した。"},
+};
+
 struct Effect {
     std::string message;
     bool kept = false;
@@ -47,31 +65,17 @@ Effect ordinary_effect(GameState& gs, TChara& t, const TItem& it, int r, bool ba
             e.message = n + "の【" + a.word + "】が" + num(r) + "上がった!!";
             return e;
         }
+    for (const PointKind& p : kPointKinds)
+        if (p.kind == it.kind) {
+            const long long amount = v * p.step;
+            if (p.whole_party)
+                add_each(gs, p.field, amount);
+            else
+                add_sat(t.*p.field, amount);
+            e.message = n + p.what + num(amount) + p.done;
+            return e;
+        }
     switch (it.kind) {
-        case 0:
-            add_sat(t.hp, v * 10);
-            e.message = n + "のＨｐが" + num(v * 10) + "回復した。";
-            break;
-        case 1:
-            add_each(gs, &TChara::hp, v * 10);
-            e.message = n + "達全員のＨｐが" + num(v * 10) + "回復した。";
-            break;
-        case 2:
-            add_sat(t.mp, v * 5);
-            e.message = n + "のＭｐが" + num(v * 5) + "回復した。";
-            break;
-        case 3:
-            add_each(gs, &TChara::mp, v * 5);
-            e.message = n + "達全員のＭｐが" + num(v * 5) + "回復した。";
-            break;
-        case 4:
-            add_sat(t.aiko_power, v * 5);
-            e.message = n + "の哀古を" + num(v * 5) + "引き出した。";
-            break;
-        case 5:
-            add_each(gs, &TChara::aiko_power, v * 5);
-            e.message = n + "達全員の哀古を" + num(v * 5) + "引き出した。";
-            break;
         case 6:
             add_sat(gs.money, v * 100);
             e.message = "お金を" + num(v * 100) + "円手に入れた。";

@@ -5,31 +5,20 @@
 set -euo pipefail
 game_dir=$1
 artifacts=$2
-export LUM_WM_CLOSE=$3 LUM_E2E_DIR="$(cd "$(dirname "$0")" && pwd)"
+export LUM_WM_CLOSE=$3
 mkdir -p "$artifacts"
 
-# Play from a copy so the test never touches the save in the game folder.
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$game_dir"/. "$work"/
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/game_session.bash"
+e2e_copy "$game_dir"   # play from a copy: the test never touches the save in the game folder
+cp "$here/game_session.bash" "$work/"
 
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
 set -euo pipefail
-source "$LUM_E2E_DIR/game_session.bash"
 cd "$1"
-# The player's own settings (a zoom, a window position) must not shape the test's window.
-XDG_CONFIG_HOME="$1/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 150); do
-  win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
-  [ -n "$win" ] && break
-  kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
-sleep 1.0   # let it paint
+source ./game_session.bash
+e2e_start
 xprop -id "$win" _NET_WM_NAME > title.txt
 import -window "$win" "$2/title_window.png"
 # Closed like a window manager closes it: the game must end by itself, cleanly.

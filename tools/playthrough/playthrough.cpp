@@ -100,6 +100,7 @@ class Game {
     void progress();
     bool fight_random(const char* why);
     bool too_weak() const;
+    int lowest_lifespan() const;  // of the members in slots 1..5
     void tend_lives();
     bool open_a_shop(const std::vector<std::string>& buttons);
     void train_beginners();
@@ -352,15 +353,13 @@ void Game::use_items() {
     GameState& gs = h_.gs;
     TravelModel& t = h_.travel;
     for (int guard = 0; guard < 600; ++guard) {
+        const int least = lowest_lifespan();
         int row = -1, pick = -1;
         for (int i = 0; i < static_cast<int>(t.item_list.size()) && row < 0; ++i) {
             const TItem& it = gs.item_at(pick_item(gs, t.item_list[i].second));
             const int k = it.kind;
             const bool growth = (k >= 6 && k <= 17) || k == 20 || k == 21;
             if (!growth && k != 18 && k != 22) continue;
-            int least = 1 << 30;
-            for (int c : t.party_chars)
-                if (c <= kLastParty) least = std::min(least, gs.chara[c].lifespan);
             if (k == 18 && least >= 20) continue;
             const int giver_level =
                 k == 22 && it.value >= 0 && it.value < static_cast<int>(gs.chara.size())
@@ -410,19 +409,19 @@ bool Game::open_a_shop(const std::vector<std::string>& buttons) {
 
 // Opening a shop may lengthen each member's life: before a battle, whoever runs short is taken
 // to the nearest visible shop and back.
-void Game::tend_lives() {
+int Game::lowest_lifespan() const {
     int least = 1 << 30;
     for (int c = kFirstParty; c <= kLastParty; ++c)
         if (h_.gs.chara[c].state != kStateEmpty) least = std::min(least, h_.gs.chara[c].lifespan);
-    for (int visit = 0; visit < kMaxShopVisits && least < kLowLifespan; ++visit) {
+    return least;
+}
+
+void Game::tend_lives() {
+    for (int visit = 0; visit < kMaxShopVisits && lowest_lifespan() < kLowLifespan; ++visit) {
         if (!open_a_shop(kClassShops) && !open_a_shop(kSwordShops) && !open_a_shop(kCardShops))
             return;
         h_.travel.back_click();
         ++record().shop_visits;
-        least = 1 << 30;
-        for (int c = kFirstParty; c <= kLastParty; ++c)
-            if (h_.gs.chara[c].state != kStateEmpty)
-                least = std::min(least, h_.gs.chara[c].lifespan);
     }
 }
 
@@ -632,9 +631,7 @@ PlayResult Game::run() {
             if (!h_.router.showing(ScreenId::travel)) follow();
             if (h_.router.program_closed) continue;
             look();
-            for (int c = kFirstParty; c <= kLastParty; ++c)
-                if (h_.gs.chara[c].state != kStateEmpty)
-                    res_.lowest_lifespan = std::min(res_.lowest_lifespan, h_.gs.chara[c].lifespan);
+            res_.lowest_lifespan = std::min(res_.lowest_lifespan, lowest_lifespan());
             if (finish_ending()) {
                 res_.ending = true;
                 break;
