@@ -57,11 +57,6 @@ QLabel* label(const char* name, QRect at, QWidget* parent, const char* style) {
     return l;
 }
 
-void set_text(QLabel* l, const std::string& s) {
-    const QString t = game_text(s);
-    if (l->text() != t) l->setText(t);
-}
-
 void set_text(QAbstractButton* b, const std::string& s) {
     const QString t = QString::fromStdString(s);
     if (b->text() != t) b->setText(t);
@@ -378,12 +373,12 @@ void BattleScreen::refresh() {
     const BattleModel& m = model_;
     const BattleWidgets& w = m.widgets();
 
-    set_text(moji_l, w.moji_l);
+    set_game_text(moji_l, w.moji_l);
     const char* moji_style =
         m.moji_l_yellow ? "color: #101010; background: #f8e45c; padding: 2px 4px; font-size: 13px;"
                         : "color: #f4f4f8; background: #202438; padding: 2px 4px; font-size: 13px;";
     if (moji_l->styleSheet() != moji_style) moji_l->setStyleSheet(moji_style);
-    set_text(moji_l2, w.moji_l2);
+    set_game_text(moji_l2, w.moji_l2);
     moji_l2->setVisible(w.moji_l2_visible && !w.moji_l2.empty());
 
     menu0->setTitle(QString::fromStdString(w.menu0_caption));
@@ -433,8 +428,8 @@ void BattleScreen::refresh() {
     menu4->setVisible(w.menu4);
     menu4->setTitle(QString::fromStdString(w.menu4_caption));
     for (int s = 1; s <= 4; ++s) set_text(technique_buttons[s], w.technique_captions[s]);
-    set_text(magic_about_l, w.magic_about_l);
-    set_text(magic_about_l2, w.magic_about_l2);
+    set_game_text(magic_about_l, w.magic_about_l);
+    set_game_text(magic_about_l2, w.magic_about_l2);
 
     item_box->setVisible(m.item_box.visible);
     if (item_list->count() != static_cast<int>(m.item_box.entries.size()) || [&] {
@@ -450,12 +445,12 @@ void BattleScreen::refresh() {
     }
     if (item_list->currentRow() != m.item_box.selected)
         item_list->setCurrentRow(m.item_box.selected);
-    set_text(item_about, m.item_box.item_about);
+    set_game_text(item_about, m.item_box.item_about);
 
     if (TrackBar1->value() != m.slider_position()) TrackBar1->setValue(m.slider_position());
 
     status_panel->show_texts(m.panel);
-    set_text(party_about_l, m.panel.party_about_l);
+    set_game_text(party_about_l, m.panel.party_about_l);
     if (!m.portrait.empty())
         status_panel->set_portrait(
             QString::fromStdString((gs_.game_dir / "cg" / m.portrait).string()));

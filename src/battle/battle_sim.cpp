@@ -164,7 +164,7 @@ void stand_in_command(BattleContext& ctx) {
 void step_battle(BattleContext& ctx, const std::function<void(BattleContext&)>& command) {
     GameState& gs = ctx.gs;
     // The redraw and status timers run between the turn timers' ticks.
-    if (gs.player_phase != 2 && gs.player_phase != 3 && gs.enemy_phase != 2) draw_units(ctx);
+    redraw_tick(ctx);
     gs.sel_unit = gs.cur_unit;
     clamp_values(gs);
     if (gs.cur_unit < 6) {

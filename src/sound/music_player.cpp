@@ -66,7 +66,8 @@ std::vector<std::filesystem::path> list_soundfonts() {
             const fs::path& p = it->path();
             std::string ext = p.extension().string();
             for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (ext == ".sf2" && fs::is_regular_file(p, ec)) found.push_back(p);
+            std::error_code entry_ec;  // one unreadable entry must not end the folder's listing
+            if (ext == ".sf2" && fs::is_regular_file(p, entry_ec)) found.push_back(p);
         }
     }
     std::sort(found.begin(), found.end());

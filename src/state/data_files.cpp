@@ -250,9 +250,12 @@ struct PairRead {
     std::optional<DataError> error;
 };
 
-PairRead read_pair(const fs::path& my, const fs::path& item) {
+// The item table starts as `items`, so a broken item.dat keeps what it read over them.
+PairRead read_pair(const fs::path& my, const fs::path& item,
+                   const std::array<TItem, kItemCount>& items) {
     PairRead p;
     p.my_file = my;
+    p.state->item_table = items;
     const std::pair<const fs::path*, void (*)(DatReader&, GameState&)> files[] = {
         {&my, read_save}, {&item, read_item}};
     for (const auto& [path, reader] : files) {
@@ -291,13 +294,13 @@ std::vector<std::string> load_game(GameState& gs) {
     // backup pair kept by the last save is taken whole, never one file of each.
     const fs::path my = dat / "my.dat";
     const fs::path item = dat / "item.dat";
-    PairRead pair = read_pair(my, item);
+    PairRead pair = read_pair(my, item, gs.item_table);
     if (pair.error) {
         std::error_code ec;
         const fs::path my_bak = with_suffix(my, ".bak");
         const fs::path item_bak = with_suffix(item, ".bak");
         if (fs::exists(my_bak, ec) && fs::exists(item_bak, ec)) {
-            PairRead backup = read_pair(my_bak, item_bak);
+            PairRead backup = read_pair(my_bak, item_bak, gs.item_table);
             if (!backup.error) {
                 notices.push_back(
                     (pair.item_failed ? "アイテムデータ" : "セーブデータ") +
@@ -324,8 +327,8 @@ std::vector<std::string> load_game(GameState& gs) {
     read_table("name.dat", read_name);
     read_table("place.dat", read_place);
     read_table("tikai.dat", read_tikai);
-    if (pair.error) read_table("item.dat", read_item);  // fails again, keeping what it read
     gs.item_table = pair.state->item_table;
+    if (pair.error) throw *pair.error;  // item.dat's fault, with what it read kept
     return notices;
 }
 

@@ -41,7 +41,6 @@ int class_list_length(int s) {
 }
 
 void open_class_shop(ClassShop& shop, GameState& gs, Sound& sound, std::string& moji_l) {
-    shop.mara_box = false;
     moji_l = "ﾃﾞｨﾙﾊ「いらっしゃい。誰をどのクラスにチェンジしたい？」";
     gs.sel_job = 0;
     sound.play_ok_sound();

@@ -419,7 +419,6 @@ void TravelModel::item_useClick() {
         card_l2 = "交換料金 0円";
     }
     set_message(r.message, r.yellow);
-    if (battle_message) battle_message(r.message);
     refresh_item_list();
 }
 

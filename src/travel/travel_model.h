@@ -113,9 +113,6 @@ class TravelModel {
     int track_position = 2;
     bool card_b = false;
 
-    // Told when the message of an item used here should also reach the battle screen's line.
-    std::function<void(const std::string&)> battle_message;
-
   private:
     class Actions;
     friend class Actions;

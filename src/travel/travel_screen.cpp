@@ -309,13 +309,16 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     connect(save, &QShortcut::activated, this,
             [this] { handle([this] { model_.BitBtn4Click(); }); });
 
-    Timer1 = new QTimer(this);
-    Timer2 = new QTimer(this);
-    Timer3 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, [this] { handle([this] { model_.Timer1Timer(); }); });
-    connect(Timer2, &QTimer::timeout, this, [this] { handle([this] { model_.Timer2Timer(); }); });
-    connect(Timer3, &QTimer::timeout, this, [this] { handle([this] { model_.Timer3Timer(); }); });
-    for (QTimer* t : {Timer1, Timer2, Timer3}) t->start(50);
+    // One refresh a tick for the three timers, and none while another screen shows.
+    ticker_ = new QTimer(this);
+    ticker_->setInterval(50);
+    connect(ticker_, &QTimer::timeout, this, [this] {
+        handle([this] {
+            model_.Timer1Timer();
+            model_.Timer2Timer();
+            model_.Timer3Timer();
+        });
+    });
 
     refresh();
 }
@@ -479,8 +482,19 @@ void TravelScreen::handle(F f) {
     refresh();
 }
 
+void TravelScreen::FormHide() {
+    ticker_->stop();
+}
+
 void TravelScreen::FormShow() {
-    handle([this] { model_.FormShow(); });
+    handle([this] {
+        model_.FormShow();
+        // The timers' work at once, so the map is right before the first tick.
+        model_.Timer1Timer();
+        model_.Timer2Timer();
+        model_.Timer3Timer();
+    });
+    ticker_->start();
     // Keyboard players start on the first open place of the map.
     for (int box : kRegionBoxes)
         if (model_.region_visible(box))
@@ -514,10 +528,15 @@ void TravelScreen::refresh() {
         return QString::fromStdString(gs.cg_path(file).string());
     };
 
+    // A shop panel lies over the maps: their places must not take Tab and Enter under it.
+    const bool covered = m.class_shop.mara_box || m.card_box || m.ken_box;
     for (auto& [box, g] : regions_) {
         const bool show = m.region_visible(box);
         if (g->isVisibleTo(this) != show) g->setVisible(show);
+        if (g->isEnabled() == covered) g->setEnabled(!covered);
     }
+    if (covered && !hasFocus() && (!focusWidget() || !focusWidget()->isEnabled()))
+        setFocus(Qt::OtherFocusReason);  // keeps Esc working once the focused place is shut off
     for (auto& [name, b] : buttons_) {
         const bool show = m.visible(name.toStdString());
         if (b->isVisibleTo(b->parentWidget()) != show) {

@@ -43,6 +43,7 @@ class TravelScreen : public ScreenPage {
                  BattleStarts starts, QWidget* parent = nullptr);
 
     void FormShow() override;
+    void FormHide() override;
     TravelModel& model() { return model_; }
 
     // Clicks a map button by name as a player would (tests and the keyboard use it too).
@@ -89,9 +90,7 @@ class TravelScreen : public ScreenPage {
     QPushButton* BitBtn4;
     QPushButton* BitBtn5;
     QPushButton* BitBtn12;
-    QTimer* Timer1;
-    QTimer* Timer2;
-    QTimer* Timer3;
+    QTimer* ticker_;  // the three 50 ms timers, ticked together while the page shows
 
   protected:
     void mouseMoveEvent(QMouseEvent*) override;

@@ -25,7 +25,7 @@ struct ContentFault {
 struct ContentRules {
     // The place events that play the stages; the game's own table unless a test brings one.
     const std::vector<PlaceEvent>* events = &place_events();
-    int last_stage = 61;
+    int last_stage = kEndingStage;
     int min_entries = 20;  // a stage script 1..last_stage with fewer is a placeholder
 };
 

@@ -69,7 +69,6 @@ int main(int argc, char** argv) {
             if (ec != std::errc() || p != v.data() + v.size() || o.until_stage < 0) return usage();
         } else if (a == "--keep") {
             o.work_dir = v;
-            o.keep_copy = true;
         } else {
             return usage();
         }

@@ -692,8 +692,18 @@ PlayResult play_game(const PlayOptions& options, std::ostream& out) {
         work = fs::temp_directory_path() /
                ("luminaria-playthrough-" + std::to_string(getpid()) + "-" + std::to_string(o.seed));
     std::error_code ec;
-    fs::remove_all(work, ec);
-    fs::create_directories(work / "dat", ec);
+    // Only our own temporary folder is cleared; a folder named by --keep is only ever added to,
+    // and one that already holds files is refused rather than mixed with them.
+    if (o.work_dir.empty()) {
+        fs::remove_all(work, ec);
+    } else if (fs::exists(work, ec) && !fs::is_empty(work, ec)) {
+        failed.reason = work.string() + " is not empty: --keep wants a new or empty folder";
+        return failed;
+    }
+    if (!fs::create_directories(work / "dat", ec) && ec) {
+        failed.reason = "cannot create " + (work / "dat").string() + ": " + ec.message();
+        return failed;
+    }
     fs::copy(source, work / "dat",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
     if (ec) {
@@ -707,7 +717,7 @@ PlayResult play_game(const PlayOptions& options, std::ostream& out) {
         Game g(o, out);
         r = g.run();
     }
-    if (!o.keep_copy && o.work_dir.empty()) fs::remove_all(work, ec);
+    if (o.work_dir.empty()) fs::remove_all(work, ec);
     return r;
 }
 

@@ -47,7 +47,6 @@ struct PlayOptions {
     std::uint64_t seed = 1;
     std::filesystem::path game_dir;  // the built game folder; its dat/ is copied, never written
     std::filesystem::path work_dir;  // where the copy goes; empty: a fresh temporary folder
-    bool keep_copy = false;
     bool verbose = false;  // a line for every place visited and what came of it
     // Story battles and random battles allowed at one stage before the game counts as stuck;
     // authors raise them to find what lies beyond a hard stage.
