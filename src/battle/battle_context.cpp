@@ -2,10 +2,6 @@
 
 namespace lum {
 
-std::string num(long long v) {
-    return std::to_string(v);
-}
-
 bool draw_free_square(GameState& gs, int& x, int& y) {
     bool any_free = false;
     for (int cx = 0; cx < kBoardColumns && !any_free; ++cx)

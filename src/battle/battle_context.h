@@ -5,12 +5,12 @@
 // `BattleWidgets` into its widgets after every event and tick; the rules never touch a widget.
 
 #include <array>
-#include <climits>
 #include <cstdint>
 #include <deque>
 #include <string>
 
 #include "state/game_state.h"
+#include "state/numbers.h"
 #include "state/ports.h"
 
 namespace lum {
@@ -28,16 +28,6 @@ inline bool on_board(int x, int y) {
 // The square of a warp: x = Random(7), y = Random(5), drawn again until `grid` is free there. A
 // full board (only possible with damaged data) draws nothing and returns false.
 bool draw_free_square(GameState& gs, int& x, int& y);
-
-// Integer results that would leave 32 bits saturate instead of wrapping.
-inline int saturate(long long v) {
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
-    return static_cast<int>(v);
-}
-inline void add_sat(int& target, long long amount) {
-    target = saturate(target + amount);
-}
 
 struct Marker {
     int left = kOffBoardLeft;
@@ -127,7 +117,5 @@ struct BattleContext {
     void hide_command_menus();                      // menu0, menu1, ken_box, menu2, menu3, menu4
     void set_timers(bool on) { w.timer3 = w.timer4 = on; }
 };
-
-std::string num(long long v);
 
 }  // namespace lum

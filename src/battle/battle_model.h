@@ -15,8 +15,8 @@
 #include "battle/battle_starter.h"
 #include "battle/movement.h"
 #include "battle/sealed_sword.h"
-#include "battle/status_panel.h"
-#include "travel/item_use.h"
+#include "state/item_use.h"
+#include "state/status_panel.h"
 
 namespace lum {
 

@@ -5,8 +5,6 @@
 #include <QKeyEvent>
 
 #include "battle/techniques.h"
-#include "shell/shell_model.h"
-#include "shell/title_box.h"
 #include "ui/game_text.h"
 
 namespace lum {
@@ -93,10 +91,9 @@ QRect cross_cell(int column, int row) {
 
 }  // namespace
 
-BattleScreen::BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, Sound& sound,
-                           Screens& screens, QWidget* parent)
+BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
+                           QWidget* parent)
     : ScreenPage(QStringLiteral("【ルミナリア】 ver1.2"), QSize(725, 493), parent),
-      shell_(shell),
       gs_(gs),
       dialogs_(dialogs),
       pictures_(gs.game_dir / "cg"),
@@ -167,8 +164,6 @@ BattleScreen::BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, S
     Timer1->start();
     Timer2->start();
 
-    start_box = new TitleBox(shell_, this);
-    start_box->raise();
     refresh();
 }
 
@@ -312,44 +307,19 @@ void BattleScreen::build_item_box_and_slider() {
 }
 
 void BattleScreen::build_developer_buttons() {
-    // The developer buttons sit past the right edge of the client area, so the page clips
-    // them away from players.
-    struct Dev {
-        const char* name;
-        const char* caption;
-        std::function<void()> act;
+    auto act = [this](void (BattleModel::*f)()) {
+        return [this, f] { handle([this, f] { (model_.*f)(); }); };
     };
-    const Dev devs[] = {
-        {"BitBtn1", "通常戦闘", [this] { handle([this] { model_.BitBtn1Click(); }); }},
-        {"BitBtn3", "ボス戦", [this] { handle([this] { model_.BitBtn3Click(); }); }},
-        {"BitBtn2", "ＴＲＡＶＥＬ", [this] { shell_.BitBtn2Click(); }},
-        {"BitBtn4", "初期化", [this] { shell_.BitBtn4Click(); }},
-        {"Button21", "敵全滅", [this] { handle([this] { model_.Button21Click(); }); }},
-        {"Button17", "exp+", [this] { shell_.Button17Click(); }},
-        {"Button15", "job+", [this] { shell_.Button15Click(); }},
-        {"Button16", "job-", [this] { shell_.Button16Click(); }},
-        {"Button5", "体力+", [this] { shell_.raise_attr(0); }},
-        {"Button6", "魔力+", [this] { shell_.raise_attr(1); }},
-        {"Button7", "秩序+", [this] { shell_.raise_attr(2); }},
-        {"Button8", "冷静+", [this] { shell_.raise_attr(3); }},
-        {"Button9", "機工+", [this] { shell_.raise_attr(4); }},
-        {"Button10", "天法+", [this] { shell_.raise_attr(5); }},
-        {"Button11", "闇+", [this] { shell_.raise_attr(6); }},
-        {"Button12", "獣+", [this] { shell_.raise_attr(7); }},
-        {"Button13", "過去+", [this] { shell_.raise_attr(8); }},
-        {"Button14", "速さ+", [this] { shell_.raise_attr(9); }},
-    };
-    int y = 0;
-    for (const Dev& d : devs) {
-        QPushButton* b = button(QString::fromUtf8(d.caption), d.name, {728, y, 80, 24}, this);
-        y += 26;
-        connect(b, &QPushButton::clicked, this, d.act);
-    }
-    BitBtn1 = findChild<QPushButton*>("BitBtn1");
-    BitBtn2 = findChild<QPushButton*>("BitBtn2");
-    BitBtn3 = findChild<QPushButton*>("BitBtn3");
-    BitBtn4 = findChild<QPushButton*>("BitBtn4");
-    Button21 = findChild<QPushButton*>("Button21");
+    BitBtn1 = developer_button("BitBtn1", "通常戦闘", 0, act(&BattleModel::BitBtn1Click));
+    BitBtn3 = developer_button("BitBtn3", "ボス戦", 1, act(&BattleModel::BitBtn3Click));
+    Button21 = developer_button("Button21", "敵全滅", 4, act(&BattleModel::Button21Click));
+}
+
+QPushButton* BattleScreen::developer_button(const char* name, const char* caption, int row,
+                                            std::function<void()> act) {
+    QPushButton* b = button(QString::fromUtf8(caption), name, {728, row * 26, 80, 24}, this);
+    connect(b, &QPushButton::clicked, this, std::move(act));
+    return b;
 }
 
 template <typename F>

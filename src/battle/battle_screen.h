@@ -11,23 +11,20 @@
 
 #include "battle/battle_model.h"
 #include "battle/board_view.h"
-#include "shell/screen_page.h"
 #include "state/ports.h"
+#include "ui/screen_page.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {
 
-class ShellModel;
-class TitleBox;
-
-// `TForm1`: the main screen. At start it carries the title box; then battles, painted from
-// BattleModel after every event and tick. It is also the pacing port of the battle rules:
+// `TForm1`: the main screen. At start the shell lays the title box over it; then battles, painted
+// from BattleModel after every event and tick. It is also the pacing port of the battle rules:
 // "repaint now" paints at once, and a pause runs the event loop on a timer (input held back),
 // so the window and the sound stay alive through every wait.
 class BattleScreen : public ScreenPage, public Pacing {
     Q_OBJECT
   public:
-    BattleScreen(ShellModel& shell, GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
+    BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
                  QWidget* parent = nullptr);
 
     void FormShow() override;
@@ -39,8 +36,6 @@ class BattleScreen : public ScreenPage, public Pacing {
     BattleModel& model() { return model_; }
     // Brings every widget up to date with the model (done after each event and tick).
     void refresh();
-
-    TitleBox* start_box = nullptr;
 
     BoardView* map_cg = nullptr;
     QLabel* moji_l = nullptr;
@@ -87,6 +82,12 @@ class BattleScreen : public ScreenPage, public Pacing {
     QTimer* Timer4 = nullptr;
     QTimer* SpeechTimer = nullptr;
 
+    // A developer button in row `row` of the column past the client area's right edge, where
+    // the page clips it away from players. The battle's own take rows 0, 1 and 4; the shell
+    // adds the rest.
+    QPushButton* developer_button(const char* name, const char* caption, int row,
+                                  std::function<void()> act);
+
     // Developer buttons at x = 728, outside the 725-pixel client area.
     QPushButton* BitBtn1 = nullptr;   // "通常戦闘"
     QPushButton* BitBtn2 = nullptr;   // "ＴＲＡＶＥＬ"
@@ -109,7 +110,6 @@ class BattleScreen : public ScreenPage, public Pacing {
     void handle(F f);
     void sync_driver(QTimer* t, bool on, int ms);
 
-    ShellModel& shell_;
     GameState& gs_;
     Dialogs& dialogs_;
     PictureCache pictures_;

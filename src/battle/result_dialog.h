@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "battle/result_model.h"
-#include "shell/screen_page.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

@@ -43,8 +43,9 @@ App::App(Options options)
 
     // The game's order: battle screen, result dialog, travel screen, story screen. Only the
     // battle screen (with the title box) is needed for the first paint.
-    battle_ = new BattleScreen(*shell_, gs_, *dialogs_, proxy_, *router_);
+    battle_ = new BattleScreen(gs_, *dialogs_, proxy_, *router_);
     router_->add(ScreenId::battle, battle_);
+    add_shell_controls();
     router_->add_lazy(ScreenId::result, [this] {
         return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
     });
@@ -56,7 +57,6 @@ App::App(Options options)
     router_->add_lazy(ScreenId::story,
                       [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
 
-    battle_->start_box->on_settings = [this] { open_settings(); };
     window_->on_close = [this] {
         if (!shell_->close_battle_screen()) return false;
         remember_settings();
@@ -75,6 +75,28 @@ App::~App() {
     proxy_.attach(nullptr);
     front_ = nullptr;
     sound_.reset();
+}
+
+// The title box and the shell's developer buttons lie on the battle screen, which knows
+// nothing of the shell.
+void App::add_shell_controls() {
+    ShellModel& m = *shell_;
+    BattleScreen& b = *battle_;
+    b.BitBtn2 = b.developer_button("BitBtn2", "ＴＲＡＶＥＬ", 2, [&m] { m.BitBtn2Click(); });
+    b.BitBtn4 = b.developer_button("BitBtn4", "初期化", 3, [&m] { m.BitBtn4Click(); });
+    b.developer_button("Button17", "exp+", 5, [&m] { m.Button17Click(); });
+    b.developer_button("Button15", "job+", 6, [&m] { m.Button15Click(); });
+    b.developer_button("Button16", "job-", 7, [&m] { m.Button16Click(); });
+    const char* const raises[][2] = {
+        {"Button5", "体力+"},  {"Button6", "魔力+"},  {"Button7", "秩序+"}, {"Button8", "冷静+"},
+        {"Button9", "機工+"},  {"Button10", "天法+"}, {"Button11", "闇+"},  {"Button12", "獣+"},
+        {"Button13", "過去+"}, {"Button14", "速さ+"}};
+    for (int k = 0; k < 10; ++k)
+        b.developer_button(raises[k][0], raises[k][1], 8 + k, [&m, k] { m.raise_attr(k); });
+
+    start_box_ = new TitleBox(m, battle_);
+    start_box_->raise();
+    start_box_->on_settings = [this] { open_settings(); };
 }
 
 BattleModel& App::battle_model() {
@@ -205,7 +227,7 @@ bool App::start() {
     }
     started_ = true;
     router_->show(ScreenId::battle);
-    battle_->start_box->refresh();
+    start_box_->refresh();
     // The window comes back where it was, when that place is still on a screen.
     if (auto pos = settings_.window_pos) {
         QPoint p(pos->first, pos->second);

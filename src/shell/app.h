@@ -21,6 +21,7 @@ class ResultDialog;
 class TravelScreen;
 class StoryScreen;
 class SoundFront;
+class TitleBox;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
@@ -55,6 +56,8 @@ class App : public QObject {
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
     BattleScreen& battle_screen() { return *battle_; }
+    // `start_box`: the title box, laid over the battle screen at start.
+    TitleBox& start_box() { return *start_box_; }
     // How the travel screen starts battles (it is a BattleStarter).
     BattleModel& battle_model();
     StoryScreen& story_screen();
@@ -72,6 +75,7 @@ class App : public QObject {
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
+    void add_shell_controls();
     void start_sound();
     void restart_sound();
     void remember_settings();
@@ -86,6 +90,7 @@ class App : public QObject {
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
+    TitleBox* start_box_ = nullptr;
     bool installed_ = false;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;

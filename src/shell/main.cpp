@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     if (!battle.empty()) {
         app.shell().Button2Click();
-        app.battle_screen().start_box->refresh();
+        app.start_box().refresh();
         app.state().save_on_close = false;
         const auto kind = battle == "story"    ? lum::BattleKind::story
                           : battle == "region" ? lum::BattleKind::region

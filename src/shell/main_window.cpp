@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 
-#include "shell/screen_page.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

@@ -3,7 +3,7 @@
 #include <QTimer>
 
 #include "shell/main_window.h"
-#include "shell/screen_page.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

@@ -6,11 +6,11 @@
 #include <QTimer>
 #include <array>
 
-#include "shell/screen_page.h"
 #include "state/game_state.h"
 #include "state/ports.h"
 #include "story/canvas_view.h"
 #include "story/story_model.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

@@ -6,7 +6,7 @@
 
 #include "battle/battle_context.h"
 #include "state/data_files.h"
-#include "travel/item_use.h"
+#include "state/item_use.h"
 
 namespace lum {
 

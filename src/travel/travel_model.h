@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "battle/status_panel.h"
 #include "state/game_state.h"
 #include "state/ports.h"
+#include "state/status_panel.h"
 #include "travel/class_change.h"
 #include "travel/place_events.h"
 

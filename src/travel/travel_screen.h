@@ -10,8 +10,8 @@
 #include <array>
 #include <map>
 
-#include "shell/screen_page.h"
 #include "travel/travel_model.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "battle/status_panel.h"
+#include "state/status_panel.h"
 
 namespace lum {
 

@@ -46,7 +46,7 @@ struct Harness {
         QVERIFY(app->start());
         app->finish_start();
         dialogs->answers = {true};
-        app->battle_screen().start_box->Button1->click();
+        app->start_box().Button1->click();
         QVERIFY(app->router().visible(ScreenId::travel));
         app->window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&app->window()));

@@ -76,7 +76,7 @@ class DamagedSaveTest : public QObject {
                                   "my.dat: chara[1].level -7 is outside 0..9999; 0 is used"})
             QVERIFY2(notice.find(field) != std::string::npos, field);
 
-        app->battle_screen().start_box->Button2->click();  // コンティニュー
+        app->start_box().Button2->click();  // コンティニュー
         QVERIFY(app->router().visible(ScreenId::travel));
         GameState& gs = app->state();
         QCOMPARE(gs.stage_no, 61);

@@ -207,7 +207,7 @@ class SettingsTest : public QObject {
             d.effect_tb->setValue(25);
             d.mute_cb->setChecked(true);
         });
-        app.battle_screen().start_box->config_b->click();
+        app.start_box().config_b->click();
         QVERIFY(seen);
         QCOMPARE(app.state().char_delay_ms, 30);
         QCOMPARE(app.state().speed_ms, 728);
@@ -267,7 +267,7 @@ class SettingsTest : public QObject {
         QVERIFY(app.start());
         app.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&app.window()));
-        TitleBox& t = *app.battle_screen().start_box;
+        TitleBox& t = app.start_box();
         QVERIFY(t.Button2->hasFocus());
         QTest::keyClick(t.Button2, Qt::Key_Down);
         QVERIFY(t.Button1->hasFocus());

@@ -8,10 +8,10 @@
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/router.h"
-#include "shell/screen_page.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
 #include "state/cp932.h"
+#include "ui/screen_page.h"
 #include "ui_support.h"
 
 using namespace lum;
@@ -31,7 +31,7 @@ struct Harness {
         o.sound = std::make_unique<RecordingSound>(sounds);
         app = std::make_unique<App>(std::move(o));
     }
-    TitleBox& title() { return *app->battle_screen().start_box; }
+    TitleBox& title() { return app->start_box(); }
     QString window_title() { return app->window().windowTitle(); }
     bool shows(ScreenId id) { return app->router().visible(id); }
     int visible_count() {

@@ -55,7 +55,7 @@ struct Harness {
     void new_game() {
         QVERIFY(app->start());
         app->finish_start();
-        app->battle_screen().start_box->Button1->click();
+        app->start_box().Button1->click();
         QVERIFY(app->router().visible(ScreenId::travel));
         // The screen's keys answer while its window is the active one.
         app->window().activateWindow();

@@ -8,10 +8,10 @@
 #include <optional>
 #include <set>
 
-#include "battle/status_panel.h"
 #include "forms.h"
 #include "script_commands.h"
 #include "state/data_files.h"
+#include "state/status_panel.h"
 #include "travel/travel_model.h"
 
 namespace lum::datc {

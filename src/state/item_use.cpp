@@ -1,6 +1,6 @@
-#include "travel/item_use.h"
+#include "state/item_use.h"
 
-#include "battle/battle_context.h"
+#include "state/numbers.h"
 
 namespace lum {
 

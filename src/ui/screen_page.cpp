@@ -1,4 +1,4 @@
-#include "shell/screen_page.h"
+#include "ui/screen_page.h"
 
 namespace lum {
 

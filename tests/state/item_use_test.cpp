@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "state/item_use.h"
 #include "support/port_fakes.h"
-#include "travel/item_use.h"
 
 namespace lum {
 namespace {

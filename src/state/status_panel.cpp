@@ -1,8 +1,8 @@
-#include "battle/status_panel.h"
+#include "state/status_panel.h"
 
 #include <array>
 
-#include "battle/battle_context.h"
+#include "state/numbers.h"
 
 namespace lum {
 
