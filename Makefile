@@ -16,10 +16,13 @@ run: build
 test: build
 	ctest --preset default
 
-# The save killed 1000 times in the middle of saving (SEED=n picks other moments).
+# The save killed 1000 times in the middle of saving (SEED=n picks other moments), then the
+# offscreen UI tests and the end-to-end tests SOAK_RUNS times each: any failure is reported.
 SEED ?= 1
+SOAK_RUNS ?= 20
 soak: build
 	build/tests/save_kill --kills 1000 --seed $(SEED) --game build/game
+	ctest --preset default -R '^(ui_|e2e_)' --repeat until-fail:$(SOAK_RUNS)
 
 # The whole suite again in a separate build with AddressSanitizer, LeakSanitizer and
 # UndefinedBehaviorSanitizer; any report ends the test that caused it with a failure.

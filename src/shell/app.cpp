@@ -173,8 +173,22 @@ void App::apply_settings(const PlayerSettings& s) {
     if (s.full_screen != window_->isFullScreen()) window_->toggle_fullscreen();
     if (store_) {
         save_settings(*store_, settings_);
-        store_->flush();
+        flush_settings();
     }
+}
+
+// A failed write keeps the previous file; the player hears of each new fault once.
+void App::flush_settings() {
+    if (store_->flush()) {
+        settings_fault_told_.clear();
+        return;
+    }
+    std::string fault = store_->write_fault();
+    if (fault.empty()) fault = store_->name() + ": cannot write the file";
+    std::cerr << "luminaria: " << fault << std::endl;
+    if (fault == settings_fault_told_) return;
+    settings_fault_told_ = fault;
+    dialogs_->inform("設定を保存できませんでした。\r" + fault);
 }
 
 void App::remember_settings() {
@@ -184,9 +198,7 @@ void App::remember_settings() {
         settings_.window_pos = std::make_pair(window_->x(), window_->y());
     if (store_) {
         save_settings(*store_, settings_);
-        if (!store_->flush())
-            std::cerr << "luminaria: " << store_->name() << ": the settings cannot be written"
-                      << std::endl;
+        flush_settings();
     }
 }
 

@@ -79,6 +79,7 @@ class App : public QObject {
     void start_sound();
     void restart_sound();
     void remember_settings();
+    void flush_settings();
     BattleStarts battle_starts();
 
     GameState gs_;
@@ -95,6 +96,7 @@ class App : public QObject {
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;
     bool settings_open_ = false;
+    std::string settings_fault_told_;  // the last write fault the player was told of
     QTimer* pump_ = nullptr;
     bool started_ = false;
     bool first_painted_ = false;

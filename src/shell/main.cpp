@@ -2,6 +2,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -38,6 +39,9 @@ class ShownReporter : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit must fail as an error the save can report, not end the
+    // game with the progress since the last save.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::string scene, battle;
     int zoom = 0;  // from the command line; 0: the settings' own
     bool print_save_dir = false;

@@ -8,7 +8,7 @@ namespace lum {
 // first shown, so its device and synthesizer never delay the title; until then effects are
 // dropped and the last music asked for is kept and started once the front is attached.
 class SoundProxy : public Sound {
-public:
+  public:
     void attach(Sound* target) {
         target_ = target;
         if (target_ && !pending_music_.empty()) target_->play_music(pending_music_);
@@ -35,7 +35,7 @@ public:
             pending_music_ = m == "not" ? std::string() : m;
     }
 
-private:
+  private:
     Sound* target_ = nullptr;
     std::string pending_music_;
 };

@@ -62,8 +62,15 @@ void DatReader::skip_line_end() {
     ++line_;
 }
 
+void DatReader::count_past_end() {
+    if (values_past_end_++ == 0) first_line_past_end_ = line_;
+}
+
 std::string DatReader::read_string() {
-    if (at_end()) return {};
+    if (at_end()) {
+        count_past_end();
+        return {};
+    }
     size_t start = pos_;
     size_t end = start;
     while (end < bytes_.size() && bytes_[end] != '\n' && bytes_[end] != '\r') ++end;
@@ -87,7 +94,10 @@ int DatReader::read_int() {
             ++line_;
         }
     }
-    if (at_end()) return 0;
+    if (at_end()) {
+        count_past_end();
+        return 0;
+    }
 
     int line = line_;
     std::string token;
@@ -150,38 +160,52 @@ std::string read_file_bytes(const std::filesystem::path& path) {
     return ss.str();
 }
 
+namespace {
+WriteFault& write_fault() {
+    static WriteFault fault;
+    return fault;
+}
+}  // namespace
+
+WriteFault set_write_fault(WriteFault fault) {
+    std::swap(fault, write_fault());
+    return fault;
+}
+
+int injected_write_fault(WriteStep step, const std::filesystem::path& file) {
+    return write_fault() ? write_fault()(step, file) : 0;
+}
+
 void write_synced_file(const std::filesystem::path& path, std::string_view bytes,
                        const std::string& name) {
     auto failed = [&](int err) {
         return DataError(name, 0, std::string("cannot write the file: ") + std::strerror(err));
     };
+    if (int err = injected_write_fault(WriteStep::open, path)) throw failed(err);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw failed(errno);
+    // What was written of a failed file goes: it must never be taken for a whole one.
+    auto give_up = [&](int err, bool close_it) {
+        if (close_it) ::close(fd);
+        ::unlink(path.c_str());
+        return failed(err);
+    };
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
+        if (int err = injected_write_fault(WriteStep::write, path)) throw give_up(err, true);
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(path.c_str());
-            throw failed(err);
+            throw give_up(errno, true);
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        int err = errno;
-        ::close(fd);
-        ::unlink(path.c_str());
-        throw failed(err);
-    }
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(path.c_str());
-        throw failed(err);
-    }
+    if (int err = injected_write_fault(WriteStep::sync, path)) throw give_up(err, true);
+    if (::fsync(fd) != 0) throw give_up(errno, true);
+    if (int err = injected_write_fault(WriteStep::close, path)) throw give_up(err, true);
+    if (::close(fd) != 0) throw give_up(errno, false);
 }
 
 void sync_folder(const std::filesystem::path& folder) {
@@ -197,8 +221,9 @@ void write_file_atomic(const std::filesystem::path& path, std::string_view bytes
     std::filesystem::path tmp = path;
     tmp += ".tmp";
     write_synced_file(tmp, bytes, name);
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        int err = errno;
+    int err = injected_write_fault(WriteStep::rename, path);
+    if (err || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        if (!err) err = errno;
         ::unlink(tmp.c_str());
         throw DataError(name, 0, std::string("cannot replace the file: ") + std::strerror(err));
     }

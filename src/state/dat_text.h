@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -45,18 +46,25 @@ class DatReader {
     std::uint8_t read_byte();
 
     bool at_end() const { return pos_ >= bytes_.size(); }
+    // How many values were asked for past the end of the file (and read as empty or 0), and
+    // the line the first of them would have stood on (0 while none was).
+    int values_past_end() const { return values_past_end_; }
+    int first_line_past_end() const { return first_line_past_end_; }
     // 1-based number of the line the next value starts on.
     int line() const { return line_; }
     const std::string& name() const { return name_; }
 
   private:
     void skip_line_end();
+    void count_past_end();
     [[noreturn]] void fail(int line, const std::string& reason) const;
 
     std::string bytes_;
     std::string name_;
     size_t pos_ = 0;
     int line_ = 1;
+    int values_past_end_ = 0;
+    int first_line_past_end_ = 0;
 };
 
 class DatWriter {
@@ -76,6 +84,17 @@ class DatWriter {
     std::string out_;
     int lines_ = 0;
 };
+
+// The steps of a file write, for tests that make one fail as a full disk, the file-size limit
+// or a read-only folder would.
+enum class WriteStep { open, write, sync, close, rename };
+// Asked before each step with the file it acts on: 0 lets the step run, an errno value makes
+// it fail with that error. Empty: no faults (the game's own setting).
+using WriteFault = std::function<int(WriteStep, const std::filesystem::path&)>;
+// Installs `fault` and returns the one it replaces.
+WriteFault set_write_fault(WriteFault fault);
+// The errno the installed fault gives for this step (0 when none).
+int injected_write_fault(WriteStep step, const std::filesystem::path& file);
 
 // Reads a whole file; a file that cannot be opened or read is a DataError.
 std::string read_file_bytes(const std::filesystem::path& path);

@@ -242,13 +242,32 @@ void copy_saved_groups(const GameState& from, GameState& to) {
 
 namespace {
 
-// One save pair read whole into a scratch state: its saved groups and its item table.
+// One save pair read into a scratch state: its saved groups and its item table.
 struct PairRead {
     std::unique_ptr<GameState> state = std::make_unique<GameState>();
     fs::path my_file;
     bool item_failed = false;  // the fault is in item.dat (else in my.dat)
     std::optional<DataError> error;
+    // The pair read without error but a file of it ends before the game's own layout does:
+    // a save cut short, whose missing values read as 0.
+    std::optional<DataError> cut;
+    bool whole() const { return !error && !cut; }
 };
+
+// The values my.dat asks for that the game never writes: records 28..30.
+int unsaved_values() {
+    DatWriter w("my.dat");
+    write_chara(w, TChara{});
+    return (kCharaCount - kSavedCharas) * w.lines();
+}
+
+// The line count of a whole file as the game writes it.
+int whole_lines(void (*writer)(DatWriter&, const GameState&)) {
+    static const GameState empty;
+    DatWriter w("");
+    writer(w, empty);
+    return w.lines();
+}
 
 // The item table starts as `items`, so a broken item.dat keeps what it read over them.
 PairRead read_pair(const fs::path& my, const fs::path& item,
@@ -256,19 +275,39 @@ PairRead read_pair(const fs::path& my, const fs::path& item,
     PairRead p;
     p.my_file = my;
     p.state->item_table = items;
-    const std::pair<const fs::path*, void (*)(DatReader&, GameState&)> files[] = {
-        {&my, read_save}, {&item, read_item}};
-    for (const auto& [path, reader] : files) {
+    struct File {
+        const fs::path* path;
+        void (*reader)(DatReader&, GameState&);
+        void (*writer)(DatWriter&, const GameState&);
+        int values_never_written;
+    };
+    const File files[] = {{&my, read_save, write_save, unsaved_values()},
+                          {&item, read_item, write_item, 0}};
+    for (const File& f : files) {
         try {
-            DatReader r = DatReader::open(*path);
-            reader(r, *p.state);
+            DatReader r = DatReader::open(*f.path);
+            f.reader(r, *p.state);
+            if (!p.cut && r.values_past_end() > f.values_never_written)
+                p.cut = DataError(f.path->string(), r.first_line_past_end(),
+                                  "the file ends early (a whole one has " +
+                                      std::to_string(whole_lines(f.writer)) + " lines)");
         } catch (const DataError& e) {
-            p.item_failed = path == &item;
+            p.item_failed = f.path == &item;
             p.error = e;
             break;
         }
     }
     return p;
+}
+
+// "セーブデータ" or "アイテムデータ": the file of the pair a fault is in.
+std::string pair_file_word(const PairRead& p) {
+    if (p.error) return p.item_failed ? "アイテムデータ" : "セーブデータ";
+    return p.cut->file() == p.my_file.string() ? "セーブデータ" : "アイテムデータ";
+}
+
+const DataError& pair_fault(const PairRead& p) {
+    return p.error ? *p.error : *p.cut;
 }
 
 // One notice for all the values brought into range, the first few of them named.
@@ -290,24 +329,36 @@ std::vector<std::string> load_game(GameState& gs) {
     if (recover_save_pair(dat) == SaveRecovery::rolled_back)
         notices.push_back(kInterruptedSaveNotice);
 
-    // The save is two files taken as one: when either file of the pair cannot be read, the
-    // backup pair kept by the last save is taken whole, never one file of each.
+    // The save is two files taken as one: when either file of the pair cannot be read or ends
+    // early, the backup pair kept by the last save is taken whole, never one file of each.
+    // A pair that is not whole never becomes the backup: the next save keeps the one there.
     const fs::path my = dat / "my.dat";
     const fs::path item = dat / "item.dat";
     PairRead pair = read_pair(my, item, gs.item_table);
-    if (pair.error) {
+    gs.keep_backup_pair = !pair.whole();
+    if (!pair.whole()) {
         std::error_code ec;
         const fs::path my_bak = with_suffix(my, ".bak");
         const fs::path item_bak = with_suffix(item, ".bak");
-        if (fs::exists(my_bak, ec) && fs::exists(item_bak, ec)) {
-            PairRead backup = read_pair(my_bak, item_bak, gs.item_table);
-            if (!backup.error) {
-                notices.push_back(
-                    (pair.item_failed ? "アイテムデータ" : "セーブデータ") +
-                    std::string("を読めなかったため、前回のセーブデータを読み込みました。\r(") +
-                    pair.error->what() + ")");
-                pair = std::move(backup);
-            }
+        std::optional<PairRead> backup;
+        if (fs::exists(my_bak, ec) && fs::exists(item_bak, ec))
+            backup = read_pair(my_bak, item_bak, gs.item_table);
+        const std::string fault = std::string("\r(") + pair_fault(pair).what() + ")";
+        if (backup && (backup->whole() || (pair.error && !backup->error))) {
+            std::string text = pair_file_word(pair) +
+                               "を読めなかったため、前回のセーブデータを読み込みました。" + fault;
+            if (backup->cut)
+                text +=
+                    "\r前回のセーブデータも途中で切れているため、読めたところまでを使います。"
+                    "\r(" +
+                    std::string(backup->cut->what()) + ")";
+            notices.push_back(text);
+            pair = std::move(*backup);
+        } else if (!pair.error) {
+            notices.push_back(pair_file_word(pair) +
+                              "が途中で切れていて、前回のセーブデータも使えないため、"
+                              "読めたところまでを読み込みました。" +
+                              fault);
         }
     }
     // With no usable backup the load fails where the first read failed, as any load does:
@@ -332,13 +383,15 @@ std::vector<std::string> load_game(GameState& gs) {
     return notices;
 }
 
-void save_game(const GameState& gs) {
+void save_game(GameState& gs) {
     // Both files are built in memory first: a text CP932 cannot hold fails before any write.
     DatWriter wm(gs.dat_path("my.dat").string());
     write_save(wm, gs);
     DatWriter wi(gs.dat_path("item.dat").string());
     write_item(wi, gs);
-    commit_save_pair(gs.dat_path("my.dat").parent_path(), wm.bytes(), wi.bytes());
+    commit_save_pair(gs.dat_path("my.dat").parent_path(), wm.bytes(), wi.bytes(), {},
+                     gs.keep_backup_pair);
+    gs.keep_backup_pair = false;
 }
 
 std::vector<std::string> new_game(GameState& gs) {

@@ -16,8 +16,11 @@ namespace lum {
 // Reads my.dat, magic.dat, job.dat, aiko.dat, name.dat, place.dat, tikai.dat and item.dat, in
 // that order, straight into the state: when a file fails, the tables read before it keep their
 // new values and the later ones their old. A save interrupted by a crash is first finished or
-// discarded (state/save_commit.h). When my.dat or item.dat cannot be read but the backup pair
-// kept by the last save can, that pair is used whole and a notice says so.
+// discarded (state/save_commit.h). When my.dat or item.dat cannot be read or ends before the
+// game's own layout does, and the backup pair kept by the last save is whole, that pair is used
+// whole and a notice says so; with no whole backup, a pair cut short loads what it holds (the
+// rest as 0) with a notice. Either way `keep_backup_pair` is set, so the damaged pair never
+// replaces the backup.
 // Returns the notices for the player.
 std::vector<std::string> load_game(GameState& gs);
 
@@ -27,8 +30,10 @@ inline constexpr const char* kInterruptedSaveNotice =
 
 // Writes my.dat and item.dat as one unit: after a crash at any moment the folder holds the
 // previous pair or the new one, never one file of each; the previous pair is kept as
-// my.dat.bak and item.dat.bak. Throws DataError on failure.
-void save_game(const GameState& gs);
+// my.dat.bak and item.dat.bak, unless `keep_backup_pair` says the pair on disk is damaged
+// (the backup then stays; the flag is cleared by a save that succeeds). Throws DataError on
+// failure.
+void save_game(GameState& gs);
 
 // load_game, then the new-game values, with the random draws in their fixed order, then
 // load_stage for stage 0. Returns load_game's notices.

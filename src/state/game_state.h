@@ -214,6 +214,9 @@ struct GameState {
     // --- 8. settings (not saved)
     int speed_ms = 500;
     bool save_on_close = true;
+    // The save pair on disk was found damaged at the last load: the next save must not make
+    // it the backup pair.
+    bool keep_backup_pair = false;
 
     // The game folder: dat/, cg/ and mid/ live beneath it.
     std::filesystem::path game_dir;

@@ -80,8 +80,10 @@ class SettingsStore {
     virtual std::optional<std::string> get(const std::string& key) const = 0;
     virtual void set(const std::string& key, const std::string& value) = 0;
     virtual void remove(const std::string& key) = 0;
-    // Writes what was set; false when it cannot.
+    // Writes what was set; false when it cannot (the previous file is then kept whole).
     virtual bool flush() = 0;
+    // Why the last flush failed: the file and the reason; empty after one that succeeded.
+    virtual std::string write_fault() const { return {}; }
     // The file's name, for messages.
     virtual std::string name() const = 0;
 };

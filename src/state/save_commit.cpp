@@ -51,9 +51,11 @@ void remove_file(const fs::path& p) {
 }
 
 void rename_file(const fs::path& from, const fs::path& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        throw DataError(to.string(), 0,
-                        std::string("cannot put the save in place: ") + std::strerror(errno));
+    int err = injected_write_fault(WriteStep::rename, to);
+    if (err || ::rename(from.c_str(), to.c_str()) != 0) {
+        throw DataError(
+            to.string(), 0,
+            std::string("cannot put the save in place: ") + std::strerror(err ? err : errno));
     }
 }
 
@@ -79,7 +81,7 @@ void put_in_place(const fs::path& dat_dir, const CommitHook& hook) {
 }  // namespace
 
 void commit_save_pair(const fs::path& dat_dir, std::string_view my_bytes,
-                      std::string_view item_bytes, const CommitHook& hook) {
+                      std::string_view item_bytes, const CommitHook& hook, bool keep_backup) {
     auto at = [&](const char* name) { return dat_dir / name; };
     // A marker left by an earlier commit must not adopt the files staged below.
     recover_save_pair(dat_dir);
@@ -87,7 +89,7 @@ void commit_save_pair(const fs::path& dat_dir, std::string_view my_bytes,
         write_synced_file(at("my.dat.new"), my_bytes, at(kMy).string());
         write_synced_file(at("item.dat.new"), item_bytes, at(kItem).string());
         // Only a whole pair becomes the backup pair.
-        if (present(at(kMy)) && present(at(kItem))) {
+        if (!keep_backup && present(at(kMy)) && present(at(kItem))) {
             keep_copy(at(kMy), at("my.dat.bak.new"));
             keep_copy(at(kItem), at("item.dat.bak.new"));
         }

@@ -33,11 +33,12 @@ enum class CommitStep {
 using CommitHook = std::function<void(CommitStep)>;
 
 // Replaces the pair in `dat_dir` by the bytes given, the previous pair becoming the .bak
-// pair by the same rule. A failure before the commit is recorded removes what was staged and
-// throws DataError; a failure after it throws DataError too, and the next recovery finishes
-// the save.
+// pair by the same rule (unless `keep_backup`: the .bak pair is left as it is). A failure
+// before the commit is recorded removes what was staged and throws DataError; a failure after
+// it throws DataError too, and the next recovery finishes the save.
 void commit_save_pair(const std::filesystem::path& dat_dir, std::string_view my_bytes,
-                      std::string_view item_bytes, const CommitHook& hook = {});
+                      std::string_view item_bytes, const CommitHook& hook = {},
+                      bool keep_backup = false);
 
 // Finishes or discards an interrupted commit and removes stale temporary files. A rename that
 // fails is a DataError (the folder is left for the next try).

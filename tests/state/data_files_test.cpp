@@ -2,11 +2,13 @@
 
 #include "state/cp932.h"
 #include "state/save_commit.h"
+#include "support/write_faults.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -227,7 +229,7 @@ TEST_F(DataFiles, AMissingFileIsReportedByName) {
 
 TEST_F(DataFiles, AShortFileReadsEmptyAndZeroWithoutError) {
     write_raw("my.dat", "短い\r\n100\r\n");
-    load_game(gs_);
+    EXPECT_EQ(load_game(gs_).size(), 1u);  // it is cut short, and said to be
     EXPECT_EQ(gs_.player_name, "短い");
     EXPECT_EQ(gs_.clear_mark, 100);
     EXPECT_EQ(gs_.money, 0);
@@ -338,6 +340,56 @@ TEST_F(DataFiles, AFailedWriteOfItemDatLeavesBothOldFiles) {
     EXPECT_EQ(read_raw("item.dat"), old_item);
 }
 
+// Every step of a save's writes failing with each error a disk gives: the save reports the
+// file and the reason, and the folder loads as one whole pair, the old one or (when the
+// commit was already recorded) the new one, with nothing staged left over.
+TEST_F(DataFiles, EachWriteStepOfASaveFailingIsAnErrorAndLeavesOneWholePair) {
+    for (int err : test::kWriteErrors) {
+        int n = 0;
+        for (;; ++n) {
+            SCOPED_TRACE(std::string(std::strerror(err)) + " at step " + std::to_string(n));
+            GameState a = master_;
+            a.money = 1;
+            a.item_table[300].name = "札1";
+            save_game(a);
+            GameState b = master_;
+            b.money = 2;
+            b.item_table[300].name = "札2";
+            std::string message;
+            bool fired = false;
+            {
+                test::WriteFaultAt fault(n, err);
+                try {
+                    save_game(b);
+                } catch (const DataError& e) {
+                    message = e.what();
+                }
+                fired = fault.fired();
+                if (fired)
+                    EXPECT_EQ(message.rfind(fault.file().parent_path().string(), 0), 0u) << message;
+            }
+            if (!fired) {
+                EXPECT_EQ(message, "");
+                break;
+            }
+            EXPECT_NE(message.find(std::strerror(err)), std::string::npos) << message;
+            GameState c;
+            c.game_dir = dir_;
+            load_game(c);
+            ASSERT_TRUE(c.money == 1 || c.money == 2);
+            EXPECT_EQ(c.item_table[300].name, c.money == 1 ? "札1" : "札2");
+            for (const auto& e : fs::directory_iterator(dir_ / "dat")) {
+                const std::string f = e.path().filename().string();
+                EXPECT_TRUE(f.size() > 4 &&
+                            (f.substr(f.size() - 4) == ".dat" || f.substr(f.size() - 4) == ".bak"))
+                    << f;
+            }
+        }
+        // Every file written and renamed: two new files, a marker, then five renames.
+        EXPECT_GE(n, 3 * 4 + 4);
+    }
+}
+
 TEST_F(DataFiles, ABrokenSaveFallsBackToThePreviousPair) {
     save_game(master_);
     GameState b = master_;
@@ -387,6 +439,90 @@ TEST_F(DataFiles, ABrokenPairWithoutABackupFailsWhereTheReadFailed) {
     EXPECT_EQ(g.oath_table[1], "誓い");
     EXPECT_EQ(g.item_table[0].name, "名");  // item.dat up to its fault
     EXPECT_EQ(g.item_table[1].name, "old item 1");
+}
+
+// A file of the pair cut short (empty, or cut at a line break half-way, as a crash of the file
+// system leaves it) is damaged: a whole backup pair is loaded instead; without one, what the
+// file holds is loaded (the rest as 0). Never in silence, and the next save keeps the backup
+// pair as it was: the damaged pair never replaces it.
+TEST_F(DataFiles, ASaveCutShortIsNeverLoadedSilentlyNorMadeTheBackup) {
+    auto count_lines = [](const std::string& s) {
+        size_t n = 0;
+        for (size_t p = s.find("\r\n"); p != std::string::npos; p = s.find("\r\n", p + 2)) ++n;
+        return n;
+    };
+    for (const char* file : {"my.dat", "item.dat"})
+        for (bool empty : {true, false})
+            for (bool backup : {true, false}) {
+                SCOPED_TRACE(std::string(file) + (empty ? " empty" : " cut") +
+                             (backup ? ", whole backup" : ", no backup"));
+                for (const char* f : {"my.dat.bak", "item.dat.bak"}) fs::remove(dir_ / "dat" / f);
+                GameState a = master_;
+                a.money = 111;
+                save_game(a);
+                GameState b = master_;
+                b.money = 222;
+                b.item_table[300].name = "Ｂの札";
+                save_game(b);  // a is now the backup pair
+                const std::string a_my = read_raw("my.dat.bak");
+                if (!backup)
+                    for (const char* f : {"my.dat.bak", "item.dat.bak"})
+                        fs::remove(dir_ / "dat" / f);
+
+                const std::string whole = read_raw(file);
+                std::string cut;
+                if (!empty) cut = whole.substr(0, whole.find("\r\n", whole.size() / 2) + 2);
+                write_bytes(file, cut);
+                const std::string fault = (dir_ / "dat" / file).string() + ": line " +
+                                          std::to_string(count_lines(cut) + 1) +
+                                          ": the file ends early (a whole one has " +
+                                          std::to_string(count_lines(whole)) + " lines))";
+                const bool is_my = std::string(file) == "my.dat";
+
+                GameState c;
+                c.game_dir = dir_;
+                auto notices = load_game(c);
+                ASSERT_EQ(notices.size(), 1u);
+                const std::string& n = notices[0];
+                EXPECT_EQ(n.size() - n.rfind(fault), fault.size()) << n;
+                EXPECT_TRUE(c.keep_backup_pair);
+                if (backup) {
+                    EXPECT_EQ(
+                        n.rfind(std::string(is_my ? "セーブデータ" : "アイテムデータ") +
+                                    "を読めなかったため、前回のセーブデータを読み込みました。",
+                                0),
+                        0u)
+                        << n;
+                    EXPECT_EQ(c.money, 111);
+                    EXPECT_EQ(c.item_table[300].name, "品300");
+                } else {
+                    EXPECT_EQ(n.rfind(std::string(is_my ? "セーブデータ" : "アイテムデータ") +
+                                          "が途中で切れていて、前回のセーブデータも使えないため、"
+                                          "読めたところまでを読み込みました。",
+                                      0),
+                              0u)
+                        << n;
+                    EXPECT_EQ(c.money, is_my && empty ? 0 : 222);
+                    EXPECT_EQ(c.chara[27], is_my ? TChara{} : b.chara[27]);
+                    EXPECT_EQ(c.item_table[0].name, !is_my && empty ? "" : "品0");
+                    EXPECT_EQ(c.item_table[512].name, is_my ? "品512" : "");
+                }
+
+                // The next save keeps the backup pair there (or makes none); the one after it,
+                // from a whole pair, rotates again.
+                c.money = 333;
+                save_game(c);
+                EXPECT_FALSE(c.keep_backup_pair);
+                EXPECT_EQ(fs::exists(dir_ / "dat" / "my.dat.bak"), backup);
+                if (backup) EXPECT_EQ(read_raw("my.dat.bak"), a_my);
+                GameState d;
+                d.game_dir = dir_;
+                EXPECT_TRUE(load_game(d).empty());
+                EXPECT_EQ(d.money, 333);
+                const std::string c_my = read_raw("my.dat");
+                save_game(d);
+                EXPECT_EQ(read_raw("my.dat.bak"), c_my);
+            }
 }
 
 // A commit stopped at each of its moments, as a crash would stop it, then a start-up load.

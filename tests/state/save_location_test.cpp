@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "state/dat_text.h"
 #include "state/data_files.h"
+#include "support/write_faults.h"
 
 using namespace lum;
 namespace fs = std::filesystem;
@@ -155,6 +157,37 @@ TEST_F(SaveFolder, CopyFailuresSayWhy) {
 
     // The portable folder needs nothing.
     EXPECT_TRUE(prepare_save_folder(choose_save_location(inputs(false, true)), game_, &why));
+}
+
+// A write of the first copy failing at any step: the reason and the file are told, and no
+// my.dat stands in the folder, so the next run copies again.
+TEST_F(SaveFolder, EachFailingWriteOfTheFirstCopyIsToldAndCopiedAgainNextRun) {
+    SaveLocation at = choose_save_location(inputs(true, false));
+    for (int err : test::kWriteErrors)
+        for (int n = 0;; ++n) {
+            SCOPED_TRACE(std::string(std::strerror(err)) + " at step " + std::to_string(n));
+            fs::remove_all(user_);
+            std::string why;
+            bool fired = false, ok = false;
+            {
+                test::WriteFaultAt fault(n, err);
+                ok = prepare_save_folder(at, game_, &why);
+                fired = fault.fired();
+            }
+            if (!fired) {
+                EXPECT_TRUE(ok);
+                EXPECT_GT(n, 5);  // two files, each written then renamed
+                break;
+            }
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(why.rfind(user_.string() + "/", 0), 0u) << why;
+            EXPECT_NE(why.find(std::strerror(err)), std::string::npos) << why;
+            EXPECT_FALSE(fs::exists(user_ / "my.dat"));
+            EXPECT_FALSE(fs::exists(user_ / "my.dat.tmp"));
+            bool copied = false;
+            ASSERT_TRUE(prepare_save_folder(at, game_, nullptr, &copied));
+            EXPECT_TRUE(copied);
+        }
 }
 
 TEST_F(SaveFolder, GameFolderOfBothLayouts) {

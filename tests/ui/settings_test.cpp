@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
 #include <fstream>
 
 #include "battle/battle_screen.h"
@@ -18,6 +19,7 @@
 #include "shell/qt_settings_store.h"
 #include "shell/router.h"
 #include "shell/title_box.h"
+#include "support/write_faults.h"
 #include "ui/settings_dialog.h"
 #include "ui_support.h"
 
@@ -109,6 +111,18 @@ class SettingsTest : public QObject {
             QVERIFY(store.flush());
         }
         QVERIFY(!load_from(file("trip.ini")).values.window_pos);
+
+        // Any device name reads back exactly: the characters an INI file gives meaning to,
+        // a leading '@', blanks at the ends, Japanese.
+        for (const char* name : {"@内蔵オーディオ; \"アナログ\" = A\\B, [x] #1 ", " a\tb"}) {
+            s.audio_device = name;
+            {
+                QtSettingsStore store(file("trip.ini"));
+                save_settings(store, s);
+                QVERIFY(store.flush());
+            }
+            QCOMPARE(load_from(file("trip.ini")).values.audio_device, std::string(name));
+        }
     }
 
     void boundsAreKeptExactly() {
@@ -167,6 +181,66 @@ class SettingsTest : public QObject {
         QVERIFY(u.values == PlayerSettings{});
         QCOMPARE(u.complaint,
                  dir_file.toStdString() + " cannot be read; every setting takes its default");
+    }
+
+    // A write failing at any step keeps the previous file whole and says which file and why;
+    // the running game tells the player of each new fault once.
+    void aFailedWriteKeepsTheFileAndSaysWhy() {
+        const QString f = file("keep.ini");
+        const std::string path = f.toStdString();
+        PlayerSettings s;
+        s.effect_volume = 42;
+        {
+            QtSettingsStore store(f);
+            save_settings(store, s);
+            QVERIFY(store.flush());
+        }
+        const std::string before = file_bytes(path);
+        s.effect_volume = 7;
+        for (int err : kWriteErrors)
+            for (int n = 0;; ++n) {
+                QtSettingsStore store(f);
+                save_settings(store, s);
+                bool ok = false, fired = false;
+                {
+                    WriteFaultAt fault(n, err);
+                    ok = store.flush();
+                    fired = fault.fired();
+                }
+                if (!fired) {
+                    QVERIFY(ok);
+                    QCOMPARE(n, 5);  // open, write, sync, close, then the rename
+                    std::ofstream(path, std::ios::binary) << before;
+                    break;
+                }
+                QVERIFY(!ok);
+                QCOMPARE(store.write_fault(),
+                         path +
+                             (n < 4 ? ": cannot write the file: " : ": cannot replace the file: ") +
+                             std::strerror(err));
+                QCOMPARE(file_bytes(path), before);
+                QVERIFY(!fs::exists(path + ".tmp"));
+            }
+
+        fs::path dir = make_game_dir("settings_fault");
+        std::vector<std::string> sounds;
+        FakeDialogs* dialogs = nullptr;
+        App::Options o = fake_port_options(dir, sounds, dialogs);
+        o.settings_store = std::make_unique<QtSettingsStore>(f);
+        App app(std::move(o));
+        QVERIFY(app.start());
+        WriteFault old = set_write_fault([](WriteStep, const fs::path&) { return ENOSPC; });
+        PlayerSettings t = app.settings();
+        t.music_volume = 11;
+        app.apply_settings(t);
+        t.music_volume = 12;
+        app.apply_settings(t);
+        QVERIFY(app.window().close());
+        set_write_fault(old);
+        QCOMPARE(dialogs->log,
+                 std::vector<std::string>{"inform:設定を保存できませんでした。\r" + path +
+                                          ": cannot write the file: " + std::strerror(ENOSPC)});
+        QCOMPARE(file_bytes(path), before);
     }
 
     void sliderPositionsFollowTheGamesRules() {
