@@ -460,6 +460,7 @@ void load_people(GameState& gs, int n) {
     DatReader r = DatReader::open(gs.dat_path(people_file_name(n)));
     read_enemies_and_script(r, gs.people_enemies, gs.people_script);
     gs.people_mode = true;
+    gs.people_no = n;
 }
 
 }  // namespace lum

@@ -210,9 +210,12 @@ struct GameState {
     byte edit_slot = 0;
     byte sel_job = 0;
     int sel_item = 0;
+    int people_no = 0;  // the people file being played (load_people)
 
     // --- 8. settings (not saved)
     int speed_ms = 500;
+    int auto_speed = 5;        // the story's auto mode: 1 quick .. 9 slow
+    bool skip_unread = false;  // the story's fast-forward skips lines not read yet too
     bool save_on_close = true;
     // The save pair on disk was found damaged at the last load: the next save must not make
     // it the backup pair.

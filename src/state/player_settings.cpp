@@ -122,6 +122,8 @@ LoadedSettings load_settings(const SettingsStore& store,
                    ? std::string()
                    : std::string("is no battle speed (500, or 312, 364 .. 728)");
     });
+    r.integer("game/auto_speed", s.auto_speed, within(1, kSpeedPositions));
+    r.flag("game/skip_unread", s.skip_unread);
     r.integer("window/zoom", s.zoom, within(1, kMaxZoom));
     r.flag("window/full_screen", s.full_screen);
     if (auto pos = r.text("window/position")) {
@@ -149,6 +151,8 @@ void save_settings(SettingsStore& store, const PlayerSettings& s) {
     store.set("sound/soundfont", s.soundfont);
     store.set("game/char_delay_ms", std::to_string(s.char_delay_ms));
     store.set("game/speed_ms", std::to_string(s.speed_ms));
+    store.set("game/auto_speed", std::to_string(s.auto_speed));
+    store.set("game/skip_unread", flag(s.skip_unread));
     store.set("window/zoom", std::to_string(s.zoom));
     store.set("window/full_screen", flag(s.full_screen));
     if (s.window_pos)
@@ -161,6 +165,8 @@ void save_settings(SettingsStore& store, const PlayerSettings& s) {
 void settings_to_state(const PlayerSettings& s, GameState& gs) {
     gs.char_delay_ms = s.char_delay_ms;
     gs.speed_ms = s.speed_ms;
+    gs.auto_speed = s.auto_speed;
+    gs.skip_unread = s.skip_unread;
 }
 
 void settings_from_state(PlayerSettings& s, const GameState& gs) {

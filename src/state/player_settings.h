@@ -18,9 +18,11 @@ struct PlayerSettings {
     int music_volume = 100;   // percent of the music's normal loudness
     int effect_volume = 100;  // percent of the effects' full scale
     bool muted = false;
-    int char_delay_ms = 40;  // the story text speed
-    int speed_ms = 500;      // the battle speed
-    int zoom = 1;            // whole-number window zoom
+    int char_delay_ms = 40;    // the story text speed
+    int speed_ms = 500;        // the battle speed
+    int auto_speed = 5;        // the story's auto mode, 1 quick .. 9 slow
+    bool skip_unread = false;  // the story's fast-forward skips lines not read yet too
+    int zoom = 1;              // whole-number window zoom
     bool full_screen = false;
     std::string audio_device;  // the output's name as SDL lists it; empty: the system default
     std::string soundfont;     // a .sf2 file; empty: the General MIDI SoundFont found
@@ -65,8 +67,10 @@ inline constexpr KeyHelp kKeyHelp[] = {
     {"戦闘", "矢印キー", "一歩動く（移動パネルが開いている間）"},
     {"戦闘", "Space 長押し", "早送り"},
     {"ストーリー", "クリック / Enter / Space", "次へ"},
-    {"ストーリー", "Ctrl", "早送り"},
-    {"ストーリー", "H", "文章枠を隠す"},
+    {"ストーリー", "Ctrl", "既読の早送り（設定で未読も）"},
+    {"ストーリー", "A", "オート"},
+    {"ストーリー", "PageUp / ホイール↑", "バックログ"},
+    {"ストーリー", "H / 右クリック", "文章枠を隠す"},
     {"ダイアログ", "Enter", "はい / 決定"},
     {"ダイアログ", "Esc", "いいえ / 閉じる"},
 };

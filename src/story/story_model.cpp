@@ -20,6 +20,11 @@ constexpr int kStoryOrder[] = {0,  1, 14, 20, 23, 21, 22, 2,  3,  17, 4,  19, 5,
 constexpr int kTalkOrder[] = {0, 1, 14, 20, 21, 22, 2,  17, 4,  19, 5,
                               6, 7, 8,  9,  15, 10, 11, 12, 13, 16, 18};
 
+// The backlog's lines for a choice and its answer.
+constexpr const char* kChoiceLine = "【選択肢】はい／いいえ";
+constexpr const char* kYesLine = "→はい";
+constexpr const char* kNoLine = "→いいえ";
+
 constexpr int kCreditsEnd = 100;   // scroll_row once "end" has been met
 constexpr int kCreditsStop = 160;  // scroll_row at which the roll stops
 
@@ -131,6 +136,9 @@ void StoryModel::FormCreate() {
     canvas_.load_picture(kBufferPicture, gs_.cg_path("map_bak.bmp"), true);
     canvas_.load_picture(kBackPicture, gs_.cg_path("map00.bmp"));
     canvas_.load_picture(kPortraitPicture, gs_.cg_path("my0.bmp"));
+    std::string notice;
+    read_ = ReadRecord::load(read_record_file(), notice);
+    if (!notice.empty()) dialogs_.inform(notice);
 }
 
 void StoryModel::FormShow() {
@@ -140,6 +148,9 @@ void StoryModel::FormShow() {
     revealing_ = false;
     tick_.active = false;
     text_box_hidden = false;
+    backlog_open_ = false;
+    skip_mode_ = false;
+    auto_elapsed_ms_ = 0;
     clear_edit_box();
 
     party.job_about_l.clear();
@@ -167,14 +178,14 @@ void StoryModel::Timer1Timer() {
 }
 
 void StoryModel::run_tick(Player p) {
-    if (busy_ || !shown_ || party.visible) return;
+    if (busy_ || !shown_ || party.visible || backlog_open_) return;
     if ((p == Player::talk) != gs_.people_mode) return;
     if (animating()) {
-        if (fast_forward_ && revealing_) finish_animation();
+        if (skip_now() && revealing_) finish_animation();
         return;
     }
     Busy busy(busy_);
-    if (fast_forward_ && ok_bb_visible) ok_bbClick();
+    if (skip_now() && ok_bb_visible) ok_bbClick();
     if (!shown_) return;
     tick_ = {p, 0, true};
     resume_tick();
@@ -192,7 +203,7 @@ void StoryModel::resume_tick() {
         }
         if (entry(p).code != code) continue;
         if (run_command(p, code)) break;
-        if (fast_forward_ && revealing_) run_all_frames();
+        if (skip_now() && revealing_) run_all_frames();
         run_ready_frames();
         if (animating()) return;  // step_animation resumes here when the frames are done
     }
@@ -266,6 +277,7 @@ bool StoryModel::run_command(Player p, int code) {
                 // Text between credits lines shows whole and once.
                 clear_edit_box();
                 draw_whole_text(arg);
+                backlog.add_text(arg);
                 e.code = 255;
             } else {
                 start_reveal(arg);
@@ -304,7 +316,9 @@ bool StoryModel::run_command(Player p, int code) {
             return true;
         }
         case 4:
+            if (!sel_box_visible) backlog.add_plain(kChoiceLine);
             sel_box_visible = true;
+            stop_auto();
             return false;
         case 5:
             if (number_arg(p, n)) {
@@ -333,6 +347,7 @@ bool StoryModel::run_command(Player p, int code) {
             return false;
         }
         case 9:
+            stop_auto();
             if (!party.open_party_member(arg, story)) {
                 advance();
                 dialogs_.inform("仲間がいっぱいのため、" + arg + "は加わることができません。");
@@ -363,6 +378,7 @@ bool StoryModel::run_command(Player p, int code) {
             if (!story) clear_edit_box();
             return false;
         case 15:
+            stop_auto();
             if (!party.open_reserve_member(arg)) {
                 advance();
                 dialogs_.inform("控えがいっぱいのため、" + arg + "は加わることができません。");
@@ -398,12 +414,15 @@ bool StoryModel::run_command(Player p, int code) {
             }
             return false;
         case 19:
+            if (!sel_box2_visible) backlog.add_plain(kChoiceLine);
             sel_box2_visible = true;
+            stop_auto();
             return false;
         case 20:
             if (story) canvas_.fill(kPortraitPicture, {0, 0, 128, 128}, kBlack);
             ok_bb_visible = false;
             draw_title_card(arg, p);
+            backlog.add_plain(arg);
             queue_wipe();
             advance();
             return false;
@@ -422,6 +441,7 @@ bool StoryModel::run_command(Player p, int code) {
             canvas_.fill(kPortraitPicture, {0, 0, 128, 128}, kBlack);
             ok_bb_visible = false;
             draw_title_card(arg, p);
+            backlog.add_plain(arg);
             canvas_.copy(kMapPicture, {0, 0, kMapWidth, kMapHeight}, kBufferPicture,
                          {0, 0, kMapWidth, kMapHeight});
             advance();
@@ -446,6 +466,7 @@ bool StoryModel::run_command(Player p, int code) {
                 return true;
             }
             timer3.enabled = true;
+            stop_auto();
             if (gs_.scroll_row == -1) {
                 gs_.scroll_row = 0;
                 // The next line must be drawn before the next scroll tick.
@@ -463,7 +484,7 @@ bool StoryModel::run_command(Player p, int code) {
 // ---------------------------------------------------------------- credits roll
 
 void StoryModel::Timer3Timer() {
-    if (busy_ || !shown_ || !timer3.enabled || animating()) return;
+    if (busy_ || !shown_ || !timer3.enabled || animating() || backlog_open_) return;
     Busy busy(busy_);
     canvas_.copy(kMapPicture, {0, 0, kMapWidth, kMapHeight - 1}, kMapPicture,
                  {0, 1, kMapWidth, kMapHeight});
@@ -502,6 +523,7 @@ void StoryModel::ok_bbClick() {
 
 void StoryModel::BitBtn6Click() {
     Busy busy(busy_);
+    if (sel_box_visible) backlog.add_plain(kYesLine);
     sound_.play_ok_sound();
     sel_box_visible = false;
     advance();
@@ -511,10 +533,17 @@ void StoryModel::BitBtn6Click() {
 void StoryModel::BitBtn7Click() {
     ++gs_.stage_no;
     gs_.ark = saturating_add(gs_.ark, 50);
+    if (sel_box_visible) backlog.add_plain(kNoLine);
+    sel_box_visible = false;  // the answer is in the backlog once
     BitBtn6Click();
 }
 
 void StoryModel::BitBtn2Click() {
+    if (sel_box2_visible) backlog.add_plain(kYesLine);
+    BitBtn2Answer();
+}
+
+void StoryModel::BitBtn2Answer() {
     Busy busy(busy_);
     sound_.play_ok_sound();
     sel_box2_visible = false;
@@ -523,7 +552,8 @@ void StoryModel::BitBtn2Click() {
 }
 
 void StoryModel::BitBtn3Click() {
-    BitBtn2Click();
+    if (sel_box2_visible) backlog.add_plain(kNoLine);
+    BitBtn2Answer();
 }
 
 void StoryModel::BitBtn1Click() {
@@ -540,6 +570,8 @@ void StoryModel::party_ok_bClick() {
 }
 
 void StoryModel::proceed() {
+    stop_auto();
+    if (backlog_open_) return;
     if (text_box_hidden) {
         text_box_hidden = false;
         return;
@@ -549,6 +581,63 @@ void StoryModel::proceed() {
         return;
     }
     if (ok_bb_visible && !party.visible && shown_) ok_bbClick();
+}
+
+// ---------------------------------------------------------------- comforts
+
+bool StoryModel::skip_now() const {
+    return (fast_forward_ || skip_mode_) && (gs_.skip_unread || line_was_read_);
+}
+
+std::string StoryModel::script_key() const {
+    return gs_.people_mode ? "people" + std::to_string(gs_.people_no)
+                           : "story" + std::to_string(gs_.stage_no);
+}
+
+void StoryModel::right_click() {
+    if (backlog_open_)
+        close_backlog();
+    else
+        toggle_text_box();
+}
+
+void StoryModel::open_backlog() {
+    stop_auto();
+    backlog_open_ = true;
+}
+
+void StoryModel::toggle_auto() {
+    const bool on = !auto_mode_;
+    stop_auto();
+    auto_mode_ = on;
+}
+
+void StoryModel::auto_tick(int elapsed_ms) {
+    if (!auto_mode_ || !shown_ || backlog_open_ || busy_) return;
+    // The count runs only while a line waits whole for "→OK" and nothing else is going on.
+    if (!ok_bb_visible || animating() || party.visible || sel_box_visible || sel_box2_visible ||
+        timer3.enabled) {
+        auto_elapsed_ms_ = 0;
+        return;
+    }
+    auto_elapsed_ms_ += elapsed_ms;
+    const int chars = cp932_length(entry(active_player()).arg) / 2;
+    if (auto_elapsed_ms_ < auto_pause_ms(chars, gs_.auto_speed)) return;
+    auto_elapsed_ms_ = 0;
+    ok_bbClick();
+}
+
+std::filesystem::path StoryModel::read_record_file() const {
+    return gs_.dat_path("my.dat").parent_path() / ReadRecord::kFileName;
+}
+
+void StoryModel::save_read_record() {
+    if (!read_.changed()) return;
+    try {
+        read_.save(read_record_file());
+    } catch (const DataError& e) {
+        dialogs_.inform("既読の記録を保存できませんでした。\r" + std::string(e.what()));
+    }
 }
 
 // ---------------------------------------------------------------- scenes for authors
@@ -599,15 +688,23 @@ void StoryModel::start_reveal(const std::string& text) {
         ok_bb_visible = true;
         return;
     }
+    const int first = gs_.char_pos;
+    if (first == 0) {
+        backlog.add_text(text);
+        line_was_read_ = read_.seen(script_key(), gs_.script_pos);
+        // スキップ ends at the first line not read yet; Ctrl merely lets it appear.
+        if (!line_was_read_ && !gs_.skip_unread) skip_mode_ = false;
+        auto_elapsed_ms_ = 0;
+    }
     auto cells = std::make_shared<std::vector<std::string>>(text_cells(text));
     revealing_ = true;
-    const int first = gs_.char_pos;
     for (int k = first; reveal_goes_on(k, len); ++k) {
         queue(k == first ? 0 : gs_.char_delay_ms, [this, cells, k] { draw_cell(*cells, k); });
     }
-    queue(gs_.char_delay_ms, [this] {
+    queue(gs_.char_delay_ms, [this, key = script_key(), at = int(gs_.script_pos)] {
         revealing_ = false;
         ok_bb_visible = true;
+        read_.mark(key, at);
     });
 }
 
@@ -673,7 +770,7 @@ void StoryModel::run_all_frames() {
 }
 
 void StoryModel::step_animation() {
-    if (busy_ || frames_.empty()) return;
+    if (busy_ || frames_.empty() || backlog_open_) return;
     Busy busy(busy_);
     run_front_frame();
     run_ready_frames();

@@ -17,6 +17,7 @@
 #include "state/game_state.h"
 #include "state/ports.h"
 #include "story/party_box.h"
+#include "story/story_comforts.h"
 
 namespace lum {
 
@@ -69,12 +70,34 @@ class StoryModel {
     // For players of story games: a click on the text box, Enter or Space. Completes a line
     // that is still appearing, otherwise presses "→OK" when it shows.
     void proceed();
-    // While set (Ctrl held) every text line completes at once and "→OK" is pressed on the
-    // next tick; choices and the party box still wait for the player.
+    // While set (Ctrl held) every text line read before completes at once and "→OK" is
+    // pressed on the next tick (every line, read or not, with the setting `skip_unread`);
+    // choices and the party box still wait for the player.
     void set_fast_forward(bool on) { fast_forward_ = on; }
     bool fast_forward() const { return fast_forward_; }
-    // H: hides the text box to look at the picture; any proceed shows it again.
+    // H and a right-click: hide the text box to look at the picture; any proceed shows it
+    // again. A right-click closes the backlog instead while it is open.
     void toggle_text_box() { text_box_hidden = !text_box_hidden; }
+    void right_click();
+
+    // The backlog: the lines shown, to read again. While it is open nothing of the scene moves.
+    Backlog backlog;
+    bool backlog_open() const { return backlog_open_; }
+    void open_backlog();
+    void close_backlog() { backlog_open_ = false; }
+    // Auto mode: a line completely shown goes on by itself after auto_pause_ms. It stops at a
+    // choice, the party box, the credits, the backlog and a click of the player's.
+    bool auto_mode() const { return auto_mode_; }
+    void toggle_auto();
+    // The view's 100 ms beat while auto mode is on: presses "→OK" once the pause has passed.
+    void auto_tick(int elapsed_ms);
+    // The quick menu's スキップ: Ctrl held, toggled; it ends at the first line not read yet
+    // (unless `skip_unread`).
+    bool skip_mode() const { return skip_mode_; }
+    void toggle_skip() { skip_mode_ = !skip_mode_; }
+    // The record of the lines read, beside the save. Saving reports a failure in a message box.
+    std::filesystem::path read_record_file() const;
+    void save_read_record();
 
     // Opens the story screen on one script, for authors: "story12" or "people15" (".dat" may
     // follow). False, after a message naming the file and the reason, when it cannot.
@@ -121,6 +144,15 @@ class StoryModel {
     };
 
     void run_tick(Player p);
+    void BitBtn2Answer();  // either answer of sel_box2
+    // The fast-forward of Ctrl or スキップ applies to the current line.
+    bool skip_now() const;
+    std::string script_key() const;
+    // Auto mode ends, and its count starts again with the next line.
+    void stop_auto() {
+        auto_mode_ = false;
+        auto_elapsed_ms_ = 0;
+    }
     void resume_tick();
     // Runs the command of the current entry; true when it ends the tick.
     bool run_command(Player p, int code);
@@ -159,6 +191,12 @@ class StoryModel {
     bool busy_ = false;  // a modal message box must not let the timers re-enter
     bool fast_forward_ = false;
     bool revealing_ = false;
+    bool backlog_open_ = false;
+    bool auto_mode_ = false;
+    int auto_elapsed_ms_ = 0;
+    bool skip_mode_ = false;
+    bool line_was_read_ = false;  // the line now shown had been read before
+    ReadRecord read_;
     Tick tick_;
     std::deque<Frame> frames_;
 };

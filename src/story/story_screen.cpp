@@ -2,10 +2,16 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QWheelEvent>
+#include <iostream>
 
 namespace lum {
 
 namespace {
+
+constexpr int kAutoBeatMs = 100;
 
 QString qs(const std::string& s) {
     // A CR is the line break inside the game's labels.
@@ -69,8 +75,7 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
 
     ok_bb = button(QStringLiteral("→OK"), "ok_bb", {368, 424, 81, 29}, this);
     ok_bb->setFocusPolicy(Qt::NoFocus);
-    connect(ok_bb, &QPushButton::clicked, this,
-            [this] { handle([this] { model_.ok_bbClick(); }); });
+    connect(ok_bb, &QPushButton::clicked, this, [this] { handle([this] { model_.proceed(); }); });
 
     sel_box = group(QStringLiteral("選択肢"), "sel_box", {132, 328, 121, 81}, this);
     BitBtn6 = button(QStringLiteral("はい"), "BitBtn6", {8, 20, 105, 25}, sel_box);
@@ -93,6 +98,7 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
             [this] { handle([this] { model_.BitBtn1Click(); }); });
 
     build_party_box();
+    build_comforts();
 
     auto timer = [this](const char* name, int ms, auto handler) {
         auto* t = new QTimer(this);
@@ -105,12 +111,102 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
     Timer5 = timer("Timer5", 100, &StoryModel::Timer5Timer);
     Timer1 = timer("Timer1", 100, &StoryModel::Timer1Timer);
     Timer3 = timer("Timer3", 100, &StoryModel::Timer3Timer);
+    AutoTimer = new QTimer(this);
+    AutoTimer->setObjectName("AutoTimer");
+    AutoTimer->setInterval(kAutoBeatMs);
+    connect(AutoTimer, &QTimer::timeout, this,
+            [this] { handle([this] { model_.auto_tick(kAutoBeatMs); }); });
     anim_timer_ = new QTimer(this);
     anim_timer_->setSingleShot(true);
     connect(anim_timer_, &QTimer::timeout, this,
             [this] { handle([this] { model_.step_animation(); }); });
 
     refresh();
+}
+
+StoryScreen::~StoryScreen() {
+    model_.save_read_record();
+}
+
+void StoryScreen::build_comforts() {
+    quick_menu = new QWidget(this);
+    quick_menu->setObjectName("quick_menu");
+    quick_menu->setGeometry(1, 302, kMapWidth, 19);
+    quick_menu->setStyleSheet(
+        "QPushButton { font-size: 11px; padding: 0; color: #e8e8f0;"
+        " background: rgba(16, 16, 32, 200); border: 1px solid #70708c; }"
+        "QPushButton:checked { background: #3c4c8c; color: #ffffff; }"
+        "QLabel { font-size: 11px; font-weight: bold; color: #ffe49a; }");
+    mode_l = new QLabel(quick_menu);
+    mode_l->setObjectName("mode_l");
+    mode_l->setGeometry(4, 1, 60, 17);
+    struct Quick {
+        QPushButton** widget;
+        const char* name;
+        const char* caption;
+        bool checkable;
+        std::function<void()> act;
+    };
+    const Quick quick[] = {
+        {&log_b, "log_b", "ログ", false, [this] { open_backlog(); }},
+        {&auto_b, "auto_b", "オート", true, [this] { handle([this] { model_.toggle_auto(); }); }},
+        {&skip_b, "skip_b", "スキップ", true, [this] { handle([this] { model_.toggle_skip(); }); }},
+        {&config_b, "config_b", "設定", false,
+         [this] {
+             if (open_settings) open_settings();
+             setFocus();
+         }},
+    };
+    int x = kMapWidth - 4 * 50;
+    for (const Quick& q : quick) {
+        *q.widget = button(QString::fromUtf8(q.caption), q.name, {x, 1, 48, 17}, quick_menu);
+        (*q.widget)->setCheckable(q.checkable);
+        (*q.widget)->setFocusPolicy(Qt::NoFocus);
+        connect(*q.widget, &QPushButton::clicked, this, q.act);
+        x += 50;
+    }
+
+    backlog_box = new QFrame(this);
+    backlog_box->setObjectName("backlog_box");
+    backlog_box->setGeometry(0, 0, 451, 453);
+    backlog_box->setStyleSheet(
+        "QFrame#backlog_box { background: rgba(8, 8, 20, 235); }"
+        "QLabel { color: #ffe49a; font-size: 14px; font-weight: bold; }"
+        "QTextBrowser { background: transparent; color: #f4f4f8; border: 1px solid #50506c;"
+        " font-size: 14px; }");
+    auto* title = new QLabel(QStringLiteral("バックログ"), backlog_box);
+    title->setGeometry(10, 6, 200, 20);
+    backlog_text = new QTextBrowser(backlog_box);
+    backlog_text->setObjectName("backlog_text");
+    backlog_text->setGeometry(8, 30, 435, 386);
+    backlog_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    backlog_text->viewport()->installEventFilter(this);
+    backlog_text->installEventFilter(this);
+    backlog_close_b =
+        button(QStringLiteral("閉じる"), "backlog_close_b", {362, 422, 81, 25}, backlog_box);
+    connect(backlog_close_b, &QPushButton::clicked, this, [this] {
+        handle([this] { model_.close_backlog(); });
+        setFocus();
+    });
+    backlog_box->hide();
+}
+
+void StoryScreen::open_backlog() {
+    handle([this] { model_.open_backlog(); });
+    QString html;
+    for (const BacklogLine& l : model_.backlog.lines()) {
+        html += QStringLiteral("<p style=\"margin: 0 0 8px 0\">");
+        if (!l.speaker.empty())
+            html += QStringLiteral("<span style=\"color: #ffe49a; font-weight: bold\">") +
+                    QString::fromStdString(l.speaker).toHtmlEscaped() +
+                    QStringLiteral("</span><br>");
+        html += QString::fromStdString(l.text).toHtmlEscaped() + QStringLiteral("</p>");
+    }
+    backlog_text->setHtml(html);
+    backlog_box->raise();
+    backlog_box->show();
+    backlog_text->verticalScrollBar()->setValue(backlog_text->verticalScrollBar()->maximum());
+    backlog_text->setFocus();
 }
 
 void StoryScreen::build_party_box() {
@@ -224,8 +320,19 @@ void StoryScreen::refresh() {
     sync_timer(Timer5, m.timer5);
     sync_timer(Timer1, m.timer1);
     sync_timer(Timer3, m.timer3);
-    if (m.animating() && !anim_timer_->isActive()) anim_timer_->start(m.next_pause_ms());
-    if (!m.animating()) anim_timer_->stop();
+    // Behind the backlog nothing moves: the effect in progress waits where it is.
+    const bool animate = m.animating() && !m.backlog_open();
+    if (animate && !anim_timer_->isActive()) anim_timer_->start(m.next_pause_ms());
+    if (!animate) anim_timer_->stop();
+    sync_timer(AutoTimer, {m.auto_mode(), kAutoBeatMs});
+
+    quick_menu->setVisible(!m.text_box_hidden && !m.backlog_open());
+    auto_b->setChecked(m.auto_mode());
+    skip_b->setChecked(m.skip_mode());
+    mode_l->setText(m.auto_mode()   ? QStringLiteral("AUTO")
+                    : m.skip_mode() ? QStringLiteral("SKIP")
+                                    : QString());
+    if (!m.backlog_open() && backlog_box->isVisible()) backlog_box->hide();
 
     map_cg->update();
     my_cg->update();
@@ -240,6 +347,8 @@ void StoryScreen::FormShow() {
 
 void StoryScreen::FormHide() {
     handle([this] { model_.FormHide(); });
+    // A scene over: what was read is kept.
+    model_.save_read_record();
 }
 
 bool StoryScreen::open_scene(const std::string& name) {
@@ -250,7 +359,21 @@ bool StoryScreen::open_scene(const std::string& name) {
 
 void StoryScreen::keyPressEvent(QKeyEvent* e) {
     const bool plain = !(e->modifiers() & (Qt::AltModifier | Qt::MetaModifier));
+    if (model_.backlog_open()) {
+        if (e->key() == Qt::Key_Escape) {
+            handle([this] { model_.close_backlog(); });
+            setFocus();
+        }
+        return;
+    }
     switch (e->key()) {
+        case Qt::Key_PageUp:
+            open_backlog();
+            return;
+        case Qt::Key_A:
+            if (!plain || e->modifiers() & Qt::ControlModifier) break;
+            handle([this] { model_.toggle_auto(); });
+            return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
@@ -278,7 +401,40 @@ void StoryScreen::keyReleaseEvent(QKeyEvent* e) {
     ScreenPage::keyReleaseEvent(e);
 }
 
+void StoryScreen::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton) {
+        handle([this] { model_.right_click(); });
+        return;
+    }
+    ScreenPage::mousePressEvent(e);
+}
+
+void StoryScreen::wheelEvent(QWheelEvent* e) {
+    if (e->angleDelta().y() > 0 && !model_.backlog_open()) {
+        open_backlog();
+        return;
+    }
+    ScreenPage::wheelEvent(e);
+}
+
 bool StoryScreen::eventFilter(QObject* obj, QEvent* e) {
+    if (backlog_text && (obj == backlog_text->viewport() || obj == backlog_text)) {
+        auto close = [this] {
+            handle([this] { model_.close_backlog(); });
+            setFocus();
+            return true;
+        };
+        const QScrollBar* bar = backlog_text->verticalScrollBar();
+        if (e->type() == QEvent::Wheel && static_cast<QWheelEvent*>(e)->angleDelta().y() < 0 &&
+            bar->value() >= bar->maximum())
+            return close();  // past the newest line
+        if (e->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::RightButton)
+            return close();
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+            return close();
+        return ScreenPage::eventFilter(obj, e);
+    }
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
         for (int i = 0; i < int(class_buttons.size()); ++i)
             if (obj == class_buttons[i]) {

@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <array>
+#include <functional>
+
+class QTextBrowser;
 
 #include "state/game_state.h"
 #include "state/ports.h"
@@ -21,6 +24,7 @@ class StoryScreen : public ScreenPage {
   public:
     StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs& dialogs,
                 QWidget* parent = nullptr);
+    ~StoryScreen() override;
 
     void FormShow() override;
     void FormHide() override;
@@ -47,6 +51,22 @@ class StoryScreen : public ScreenPage {
     QTimer* Timer1;
     QTimer* Timer3;
 
+    // The quick menu along the bottom of the picture, and the marks of auto mode and skip.
+    QWidget* quick_menu = nullptr;
+    QPushButton* log_b = nullptr;     // 「ログ」
+    QPushButton* auto_b = nullptr;    // 「オート」
+    QPushButton* skip_b = nullptr;    // 「スキップ」
+    QPushButton* config_b = nullptr;  // 「設定」
+    QLabel* mode_l = nullptr;         // 「AUTO」 / 「SKIP」
+    QTimer* AutoTimer = nullptr;
+    // The backlog over the whole screen.
+    QFrame* backlog_box = nullptr;
+    QTextBrowser* backlog_text = nullptr;
+    QPushButton* backlog_close_b = nullptr;  // 「閉じる」
+
+    // The quick menu's 設定 (the shell opens the settings dialog).
+    std::function<void()> open_settings;
+
     QGroupBox* party_box;
     PictureView* party_cg;
     QLabel* state_l1;
@@ -67,10 +87,14 @@ class StoryScreen : public ScreenPage {
   protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
     void build_party_box();
+    void build_comforts();
+    void open_backlog();
     // Runs a handler of the model, then brings the widgets up to date.
     template <typename F>
     void handle(F f);

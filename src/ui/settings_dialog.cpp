@@ -110,6 +110,11 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     auto* gf = new QFormLayout(game);
     gf->addRow(QStringLiteral("文字の速さ"), fast_slow(text_speed_tb));
     gf->addRow(QStringLiteral("戦闘スピード"), fast_slow(battle_speed_tb));
+    auto_speed_tb = make_slider(1, kSpeedPositions, "auto_speed_tb");
+    gf->addRow(QStringLiteral("オート速度"), fast_slow(auto_speed_tb));
+    skip_unread_cb = new QCheckBox(QStringLiteral("未読もスキップする"));
+    skip_unread_cb->setObjectName("skip_unread_cb");
+    gf->addRow(QString(), skip_unread_cb);
 
     zoom_sb = new QSpinBox;
     zoom_sb->setObjectName("zoom_sb");
@@ -162,9 +167,9 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
 
     show_values();
 
-    for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb})
+    for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb, auto_speed_tb})
         connect(s, &QSlider::valueChanged, this, [this] { changed(); });
-    for (QCheckBox* c : {mute_cb, full_cb})
+    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb})
         connect(c, &QCheckBox::toggled, this, [this] { changed(); });
     for (QComboBox* c : {device_cmb, font_cmb})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
@@ -187,6 +192,8 @@ void SettingsDialog::show_values() {
     mute_cb->setChecked(s_.muted);
     text_speed_tb->setValue(text_speed_position(s_.char_delay_ms));
     battle_speed_tb->setValue(battle_speed_position(s_.speed_ms));
+    auto_speed_tb->setValue(s_.auto_speed);
+    skip_unread_cb->setChecked(s_.skip_unread);
     zoom_sb->setValue(s_.zoom);
     full_cb->setChecked(s_.full_screen);
     device_cmb->setCurrentIndex(
@@ -208,6 +215,8 @@ void SettingsDialog::changed() {
         n.char_delay_ms = text_delay_ms(text_speed_tb->value());
     if (battle_speed_tb->value() != battle_speed_position(s_.speed_ms))
         n.speed_ms = battle_speed_ms(battle_speed_tb->value());
+    n.auto_speed = auto_speed_tb->value();
+    n.skip_unread = skip_unread_cb->isChecked();
     n.zoom = zoom_sb->value();
     n.full_screen = full_cb->isChecked();
     n.audio_device = device_cmb->currentData().toString().toStdString();

@@ -35,6 +35,8 @@ class SettingsDialog : public QDialog {
     QCheckBox* mute_cb = nullptr;
     QSlider* text_speed_tb = nullptr;
     QSlider* battle_speed_tb = nullptr;
+    QSlider* auto_speed_tb = nullptr;
+    QCheckBox* skip_unread_cb = nullptr;
     QSpinBox* zoom_sb = nullptr;
     QCheckBox* full_cb = nullptr;
     QComboBox* device_cmb = nullptr;

@@ -239,6 +239,7 @@ TEST_F(StoryTest, ProceedCompletesALineThenPressesOk) {
 
 TEST_F(StoryTest, FastForwardRunsThroughTextAndStopsAtChoices) {
     story({{0, "いち"}, {0, "に"}, {4, ""}, {0, "さん"}});
+    gs.skip_unread = true;  // lines never read are skipped too
     model.set_fast_forward(true);
     model.Timer5Timer();
     EXPECT_FALSE(model.animating());
@@ -280,4 +281,132 @@ TEST_F(StoryTest, OpenSceneByName) {
     EXPECT_FALSE(model.open_scene("story44"));
     ASSERT_EQ(dialogs.log.size(), 1u);
     EXPECT_NE(dialogs.log[0].find("story44.dat"), std::string::npos);
+}
+
+// ---------------------------------------------------------------- the comforts of story games
+
+TEST_F(StoryTest, TheBacklogKeepsEveryLineOnceInOrderAcrossScenes) {
+    story({{20, "第一章"}, {0, "ベン「やあ、旅の人」"}, {0, "風が吹いた。"}, {4, ""}, {0, "次"}});
+    for (int i = 0; i < 3; ++i) {
+        tick();
+        if (model.ok_bb_visible) model.ok_bbClick();
+    }
+    tick();
+    tick();  // the choice waits: it is entered once
+    ASSERT_TRUE(model.sel_box_visible);
+    model.BitBtn7Click();
+    talk({{0, "ルクサ「こんにちは」"}, {17, ""}});
+    tick();
+    using L = BacklogLine;
+    const std::deque<L> want = {{"", "第一章"},       {"ベン", "「やあ、旅の人」"},
+                                {"", "風が吹いた。"}, {"", "【選択肢】はい／いいえ"},
+                                {"", "→いいえ"},      {"ルクサ", "「こんにちは」"}};
+    EXPECT_EQ(model.backlog.lines(), want);
+
+    // The newest 300 lines are kept.
+    Backlog b;
+    for (int i = 0; i < 305; ++i) b.add_plain("行" + std::to_string(i));
+    ASSERT_EQ(b.lines().size(), 300u);
+    EXPECT_EQ(b.lines().front().text, "行5");
+    EXPECT_EQ(b.lines().back().text, "行304");
+}
+
+TEST_F(StoryTest, TheBacklogFreezesTheSceneAndItGoesOnAtTheSameCharacter) {
+    story({{0, "あいうえおかきくけこ"}, {0, "次"}});
+    model.Timer5Timer();
+    for (int i = 0; i < 4; ++i) model.step_animation();
+    const int at = gs.char_pos;
+    ASSERT_GT(at, 0);
+    model.open_backlog();
+    model.step_animation();
+    model.Timer5Timer();
+    model.proceed();  // Enter while reading the backlog does nothing to the scene
+    EXPECT_EQ(gs.char_pos, at);
+    EXPECT_TRUE(model.revealing());
+    model.right_click();
+    EXPECT_FALSE(model.backlog_open());
+    EXPECT_FALSE(model.text_box_hidden);
+    model.step_animation();
+    EXPECT_EQ(gs.char_pos, at + 1);
+}
+
+TEST_F(StoryTest, AutoModeWaitsByTheLinesLengthAndStopsWhereThePlayerIsNeeded) {
+    EXPECT_EQ(auto_pause_ms(1, 5), 1100);
+    EXPECT_EQ(auto_pause_ms(20, 1), 1400);
+    EXPECT_EQ(auto_pause_ms(20, 9), 4600);
+    story({{0, "あ"}, {0, "あいうえおかきくけこさしすせそたちつてと"}, {4, ""}, {9, "仲間"}});
+    model.toggle_auto();
+    tick();
+    int ms = 0;
+    for (; pos() == 0 && ms < 10000; ms += 100) model.auto_tick(100);
+    EXPECT_EQ(ms, 1100);
+    tick();
+    for (ms = 0; pos() == 1 && ms < 10000; ms += 100) model.auto_tick(100);
+    EXPECT_EQ(ms, 3000);
+    tick();  // the choice
+    EXPECT_FALSE(model.auto_mode());
+
+    // The party box stops it too, and a click of the player's.
+    model.BitBtn6Click();
+    model.toggle_auto();
+    tick();
+    EXPECT_TRUE(model.party.visible);
+    EXPECT_FALSE(model.auto_mode());
+    model.toggle_auto();
+    model.proceed();
+    EXPECT_FALSE(model.auto_mode());
+}
+
+TEST_F(StoryTest, SkipRunsThroughReadLinesOnlyAndTheRecordLastsAcrossRuns) {
+    write_stage(3, {{0, "いち"}, {0, "に"}, {0, "さん"}, {0, "し"}, {3, ""}});
+    gs.stage_no = 3;
+    // First time: the first two lines are read.
+    ASSERT_TRUE(model.open_scene("story3"));
+    model.FormShow();
+    for (int i = 0; i < 2; ++i) {
+        tick();
+        model.ok_bbClick();
+    }
+    model.save_read_record();
+    ASSERT_TRUE(fs::exists(dir / "dat" / ReadRecord::kFileName));
+
+    // A later run replays the stage: スキップ passes what was read and ends at the first
+    // line not read, which appears as usual.
+    StoryModel again{gs, sound, screens, dialogs, canvas};
+    again.FormCreate();
+    ASSERT_TRUE(again.open_scene("story3"));
+    again.FormShow();
+    again.toggle_skip();
+    for (int i = 0; i < 4; ++i) again.Timer5Timer();
+    EXPECT_EQ(pos(), 2);
+    EXPECT_FALSE(again.skip_mode());
+    EXPECT_FALSE(again.ok_bb_visible);
+    EXPECT_TRUE(again.revealing());
+
+    // Ctrl with 未読もスキップする runs through everything.
+    again.finish_animation();
+    gs.skip_unread = true;
+    again.set_fast_forward(true);
+    for (int i = 0; i < 3; ++i) again.Timer5Timer();
+    EXPECT_EQ(pos(), 4);
+}
+
+TEST_F(StoryTest, ADamagedReadRecordIsSetAsideWithOneNotice) {
+    const fs::path file = dir / "dat" / ReadRecord::kFileName;
+    std::ofstream(file) << "luminaria read lines 1\nstory3 0101\n";
+    StoryModel again{gs, sound, screens, dialogs, canvas};
+    again.FormCreate();
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_EQ(dialogs.log[0],
+              "既読の記録（" + file.string() +
+                  "）が壊れていたため、「read_lines.txt.bad」として残し、新しく作り直"
+                  "します。\r(line 2: not \"story<N>\" or \"people<N>\" and 100 "
+                  "marks of 0 or 1)");
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(fs::exists(file.string() + ".bad"));
+    // A record that cannot even be read as text is set aside the same way.
+    std::ofstream(file) << "";
+    std::string notice;
+    ReadRecord::load(file, notice);
+    EXPECT_NE(notice.find("the file is empty"), std::string::npos);
 }
