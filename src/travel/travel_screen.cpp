@@ -141,7 +141,6 @@ PlaceButton::PlaceButton(const QString& name, QWidget* parent) : QAbstractButton
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
-    setAccessibleName(name);
 }
 
 void PlaceButton::paintEvent(QPaintEvent*) {
@@ -261,13 +260,13 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
             [this] { handle([this] { model_.Button1Click(); }); });
 
     hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 86}, this);
-    label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 16, 254, 16}, hyoji_box);
-    label(QStringLiteral("ｆａｓｔ"), "Label_fast", {8, 56, 60, 16}, hyoji_box);
-    label(QStringLiteral("ｓｌｏｗ"), "Label_slow", {132, 56, 60, 16}, hyoji_box)
+    label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 20, 254, 16}, hyoji_box);
+    label(QStringLiteral("ｆａｓｔ"), "Label_fast", {8, 60, 60, 16}, hyoji_box);
+    label(QStringLiteral("ｓｌｏｗ"), "Label_slow", {132, 60, 60, 16}, hyoji_box)
         ->setAlignment(Qt::AlignRight | Qt::AlignTop);
     TrackBar1 = new QSlider(Qt::Horizontal, hyoji_box);
     TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setGeometry(8, 34, 184, 22);
+    TrackBar1->setGeometry(8, 37, 184, 22);
     TrackBar1->setRange(1, 9);
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
@@ -341,7 +340,9 @@ void TravelScreen::build_regions() {
             const QRect r =
                 it != table.end() ? it->second.rect : QRect(4 + 30 * spare++, 4, 28, 24);
             b->setGeometry(r.translated(8, 18));
+            // The player reads the place's name, never the widget's.
             b->setToolTip(QString::fromStdString(model_.place_name(name)));
+            b->setAccessibleName(b->toolTip());
             b->on_hover = [this, name] { handle([&] { model_.hover(name); }); };
             b->on_press = [this, name] { handle([&] { model_.press(name); }); };
             connect(b, &QAbstractButton::clicked, this,
