@@ -324,13 +324,23 @@ class TextFitTest : public QObject {
             }
         }
 
-        // The result dialog, every line out.
+        // The result dialog, every line out; its one reward the item with the longest name.
         m.widgets().moji_l2.clear();
+        int longest = 0;
+        for (int i = 0; i <= 252; ++i) {
+            if (QString::fromStdString(gs.item_table[i].name).size() >
+                QString::fromStdString(gs.item_table[longest].name).size())
+                longest = i;
+            gs.item_owned[i] = 1;
+        }
+        gs.item_owned[longest] = 0;
         s.Button21->click();  // 敵全滅
         QVERIFY(h.app->router().visible(ScreenId::result));
         auto& r = static_cast<ResultDialog&>(*h.app->router().page(ScreenId::result));
         QTest::mouseClick(&r, Qt::LeftButton);
         QTRY_VERIFY(r.next_b->isEnabled());
+        QCOMPARE(r.clear_l5->text(),
+                 "GetItem " + QString::fromStdString(gs.item_table[longest].name));
         f.add(cut_texts(&r));
         QVERIFY2(f.seen.empty(), qPrintable(f.text()));
     }
