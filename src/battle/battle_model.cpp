@@ -56,6 +56,7 @@ void BattleModel::start(BattleKind kind) {
             start_random_battle(ctx_);
             break;
     }
+    if (ctx_.w.speech_running) portrait = kOpeningPortrait;
 }
 
 void BattleModel::FormShow() {
@@ -85,12 +86,13 @@ void BattleModel::refresh_skill_buttons() {
 
 bool BattleModel::turn_open() const {
     const GameState& gs = ctx_.gs;
-    return ctx_.w.battle_shown && gs.cur_unit >= kFirstParty && gs.cur_unit <= kLastParty &&
-           gs.player_phase == 0 && !busy_;
+    // The enemies' opening speech is a wait: nothing of the party's turn answers during it.
+    return ctx_.w.battle_shown && !ctx_.w.speech_running && gs.cur_unit >= kFirstParty &&
+           gs.cur_unit <= kLastParty && gs.player_phase == 0 && !busy_;
 }
 
 bool BattleModel::awaiting_command() const {
-    return turn_open() && !ctx_.w.warp_click_armed && !ctx_.w.speech_running;
+    return turn_open() && !ctx_.w.warp_click_armed;
 }
 
 void BattleModel::idou_bClick() {
@@ -200,6 +202,21 @@ void BattleModel::technique_hover(int slot) {
     point_at_technique(ctx_, slot);
 }
 
+void BattleModel::technique_leave() {
+    // Only a preview goes: a chosen technique's own markers and an armed warp stay.
+    const BattleWidgets& w = ctx_.w;
+    if (!turn_open() || !(w.menu4 || w.ken_box) || w.warp_click_armed) return;
+    clear_preview();
+}
+
+void BattleModel::clear_preview() {
+    BattleWidgets& w = ctx_.w;
+    ctx_.hide_markers();
+    w.s_l_visible = w.s_l2_visible = false;
+    w.magic_about_l.clear();
+    w.magic_about_l2.clear();
+}
+
 void BattleModel::sealed_click(int family) {
     if (!turn_open() || !ctx_.w.ken_box || family < kFirstSealed || family > kLastSealed) return;
     if (!sealed.enabled[family]) return;
@@ -221,7 +238,12 @@ void BattleModel::map_cgMouseDown(int x, int y) {
 }
 
 void BattleModel::map_cgMouseMove() {
+    if (ctx_.w.speech_running) return;
     ctx_.gs.sel_unit = ctx_.gs.cur_unit;
+    hover_slot = 0;
+}
+
+void BattleModel::map_cgMouseLeave() {
     hover_slot = 0;
 }
 
@@ -229,12 +251,16 @@ void BattleModel::unit_hover(int slot) {
     const bool party = slot >= kFirstParty && slot <= kLastParty;
     const bool enemy = slot >= kFirstEnemy && slot <= kLastEnemy;
     if (!party && !enemy) return map_cgMouseMove();
+    if (ctx_.w.speech_running) return;
     ctx_.gs.sel_unit = static_cast<byte>(slot);
     hover_slot = slot;
+    const UnitSprite& s = party ? ctx_.w.party[slot] : ctx_.w.enemy[slot - 10];
+    hover_at_ = {s.left, s.top};
 }
 
 void BattleModel::FormMouseMove() {
     hover_slot = 0;
+    if (ctx_.w.speech_running) return;
     pointer_over_background(ctx_);
 }
 
@@ -317,15 +343,24 @@ int BattleModel::speech_ms() const {
 
 void BattleModel::Timer1Timer() {
     redraw_tick(ctx_);
-    // A unit that left the board takes its highlight with it.
-    if (hover_slot != 0 && ctx_.gs.chara_at(hover_slot).state == kStateEmpty) hover_slot = 0;
+    // The frame marks the unit under the pointer: once that unit moves on or leaves the
+    // board, the pointer is no longer over it.
+    if (hover_slot != 0) {
+        const UnitSprite& s =
+            hover_slot <= kLastParty ? ctx_.w.party[hover_slot] : ctx_.w.enemy[hover_slot - 10];
+        if (ctx_.gs.chara_at(hover_slot).state == kStateEmpty || !s.visible ||
+            s.left != hover_at_.left || s.top != hover_at_.top)
+            hover_slot = 0;
+    }
 }
 
 void BattleModel::Timer2Timer() {
     GameState& gs = ctx_.gs;
+    if (ctx_.w.speech_running) portrait = kOpeningPortrait;
     if (!clamp_values(gs)) return;
     const int u = gs.sel_unit;
     panel = status_panel_texts(gs, u, PanelScreen::battle);
+    if (ctx_.w.speech_running) return;  // my_cg keeps the opening picture until the first turn
     if (u >= kFirstEnemy && u <= kLastEnemy)
         portrait = ctx_.w.enemy_portrait[u - 10];
     else if (u >= kFirstParty && u <= kLastParty)
@@ -375,8 +410,7 @@ void BattleModel::escape() {
     } else {
         return;
     }
-    w.magic_about_l.clear();
-    w.magic_about_l2.clear();
+    clear_preview();
     ctx_.sound.play_effect("off1.wav");
 }
 

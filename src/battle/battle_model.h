@@ -71,6 +71,7 @@ class BattleModel : public BattleStarter {
     void family_click(int family);   // w1..w16, w18
     void technique_click(int slot);  // b1..b4
     void technique_hover(int slot);  // b1MouseMove..b4MouseMove
+    void technique_leave();          // the pointer left b1..b4 or w20..w26: the preview goes
     void sealed_click(int family);   // w20..w26
     void sealed_hover(int family);   // w20MouseMove..w26MouseMove
 
@@ -78,6 +79,7 @@ class BattleModel : public BattleStarter {
     void map_cgMouseDown(int x, int y);
     void map_cgMouseMove();
     void unit_hover(int slot);  // party1..5MouseMove (1..5), enemy1..5MouseMove (11..15)
+    void map_cgMouseLeave();    // the pointer left the board: no unit is under it
     void FormMouseMove();       // form background and the menu boxes
 
     // ---- the item box
@@ -140,9 +142,11 @@ class BattleModel : public BattleStarter {
     void refresh_skill_buttons();
     void refresh_item_list();
     void refuse(const std::string& text);
+    void clear_preview();  // target markers, their caption and hatching, the technique texts
     void after_message_change();
 
     BattleContext ctx_;
+    Marker hover_at_;  // where hover_slot's picture stood when it was pointed at
     int timer4_ms_ = kFirstTimer4Ms;
     int timer3_ms_ = kFirstTimer3Ms;
     bool fast_forward_ = false;

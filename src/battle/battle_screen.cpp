@@ -6,6 +6,7 @@
 
 #include "battle/techniques.h"
 #include "ui/game_text.h"
+#include "ui/pick_list.h"
 
 namespace lum {
 
@@ -119,6 +120,7 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     map_cg->on_click = [this](int x, int y) {
         handle([=, this] { model_.map_cgMouseDown(x, y); });
     };
+    map_cg->on_leave = [this] { handle([this] { model_.map_cgMouseLeave(); }); };
 
     moji_l2 = new QLabel(this);
     moji_l2->setObjectName("moji_l2");
@@ -255,24 +257,24 @@ void BattleScreen::build_menus() {
 void BattleScreen::build_item_box_and_slider() {
     item_box =
         box(QStringLiteral("アイテム"), "item_box", {kRightColumn, 0, 272, kMenuHeight}, this);
-    item_list = new QListWidget(item_box);
+    auto* picks = new PickList(item_box);
+    item_list = picks;
     item_list->setObjectName("item_list");
-    item_list->setGeometry(4, 20, 132, 186);
+    // The list, its description and the buttons one under another: each gets the box's width
+    // for the longest item name and description.
+    item_list->setGeometry(4, 20, 264, 104);
     item_list->setFocusPolicy(Qt::NoFocus);
     item_list->setStyleSheet(
         "QListWidget { color: #f0f0f8; background: #101428; font-size: 12px; }"
         "QListWidget::item:selected { background: #5a5090; }");
-    // Picking happens on the press (and again on the release), as the list's owner expects.
-    connect(item_list, &QListWidget::itemPressed, this, [this](QListWidgetItem* it) {
-        const int row = item_list->row(it);
-        handle([this, row] { model_.item_listMouseDown(row); });
-    });
+    connect(picks, &PickList::picked, this,
+            [this](int row) { handle([this, row] { model_.item_listMouseDown(row); }); });
     item_about =
-        label("item_about", {140, 20, 128, 150}, item_box, "color: #e8e8f0; font-size: 11px;");
-    item_use = button(QStringLiteral("アイテム使用"), "item_use", {140, 178, 80, 28}, item_box);
+        label("item_about", {4, 128, 264, 46}, item_box, "color: #e8e8f0; font-size: 11px;");
+    item_use = button(QStringLiteral("アイテム使用"), "item_use", {4, 178, 100, 28}, item_box);
     connect(item_use, &QPushButton::clicked, this,
             [this] { handle([this] { model_.item_useClick(); }); });
-    Button22 = button(QStringLiteral("Cancel"), "Button22", {222, 178, 46, 28}, item_box);
+    Button22 = button(QStringLiteral("Cancel"), "Button22", {108, 178, 52, 28}, item_box);
     connect(Button22, &QPushButton::clicked, this,
             [this] { handle([this] { model_.Button22Click(); }); });
     item_box->installEventFilter(this);
@@ -501,6 +503,8 @@ void BattleScreen::mouseMoveEvent(QMouseEvent* e) {
 }
 
 bool BattleScreen::eventFilter(QObject* obj, QEvent* e) {
+    if (e->type() == QEvent::Leave && hovers_.count(obj))
+        handle([this] { model_.technique_leave(); });
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
         auto it = hovers_.find(obj);
         if (it != hovers_.end()) {

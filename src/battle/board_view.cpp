@@ -156,6 +156,11 @@ void BoardView::mouseMoveEvent(QMouseEvent* e) {
     if (on_hover) on_hover(unit_at(e->position().toPoint()));
 }
 
+void BoardView::leaveEvent(QEvent* e) {
+    if (on_leave) on_leave();
+    QWidget::leaveEvent(e);
+}
+
 void BoardView::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && on_click) {
         const QPoint p = e->position().toPoint();

@@ -41,6 +41,7 @@ class BoardView : public QWidget {
 
     std::function<void(int slot)> on_hover;      // 1..5, 11..15, or 0 over the bare map
     std::function<void(int x, int y)> on_click;  // map_cg coordinates
+    std::function<void()> on_leave;              // the pointer left the board
 
     // The unit whose picture lies under a board point, 0 for none.
     int unit_at(QPoint p) const;
@@ -49,6 +50,7 @@ class BoardView : public QWidget {
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
 
   private:
     const BattleModel& model_;

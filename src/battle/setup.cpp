@@ -56,9 +56,38 @@ void fresh_enemy_counters(TChara& e) {
     e.max_mp = 10;
 }
 
+// However the last battle ended (won, lost, fled, abandoned mid-turn), nothing of it may stay
+// on the screen or take input: its panels, messages, technique texts, markers and clock.
+void clear_last_battle(BattleContext& ctx) {
+    BattleWidgets& w = ctx.w;
+    ctx.set_timers(false);
+    ctx.hide_command_menus();
+    ctx.hide_markers();
+    w.s_l.clear();
+    w.s_l_visible = w.s_l2_visible = false;
+    w.moji_l.clear();
+    w.moji_l2.clear();
+    w.moji_l2_visible = false;
+    w.speech.clear();
+    w.speech_running = false;
+    w.menu0_caption.clear();
+    w.menu4_caption.clear();
+    w.technique_captions = {};
+    w.magic_about_l.clear();
+    w.magic_about_l2.clear();
+    w.steps = {};
+    w.warp_click_armed = false;
+    ctx.gs.cur_unit = 0;
+    ctx.gs.player_act_msg.clear();
+    ctx.gs.player_result_msg.clear();
+    ctx.gs.enemy_act_msg.clear();
+    ctx.gs.enemy_result_msg.clear();
+}
+
 void common_opening(BattleContext& ctx, BattleKind kind) {
     GameState& gs = ctx.gs;
     BattleWidgets& w = ctx.w;
+    clear_last_battle(ctx);
 
     w.map_file = gs.place_at(gs.battle_area).map_file;
 
@@ -68,16 +97,10 @@ void common_opening(BattleContext& ctx, BattleKind kind) {
     ctx.sound.play_music(kind == BattleKind::story ? kStoryMusic[m] : kFieldMusic[m]);
 
     if (kind == BattleKind::random) ctx.sound.play_effect("mowa.wav");
-    if (kind != BattleKind::random) {
-        ctx.hide_markers();
-        w.s_l_visible = false;
-        w.s_l2_visible = false;
-    }
 
     ctx.screens.show(ScreenId::battle);
     ctx.screens.hide(ScreenId::travel);
     w.battle_shown = true;
-    w.warp_click_armed = false;
 
     gs.player_phase = 0;
     gs.enemy_phase = 0;

@@ -33,6 +33,9 @@ void start_story_battle(BattleContext& ctx);
 void start_region_battle(BattleContext& ctx);
 void start_random_battle(BattleContext& ctx);
 
+// The portrait `my_cg` shows while the enemies speak.
+inline constexpr const char* kOpeningPortrait = "my0.bmp";
+
 // One step of the speech before a battle; false once the first turn has been opened.
 bool speech_tick(BattleContext& ctx);
 int speech_interval_ms(const GameState& gs);  // 3 x speed_ms

@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPalette>
@@ -15,6 +16,7 @@ MainWindow::MainWindow(QSize client) : client_(client) {
     setAutoFillBackground(true);
     setMinimumSize(client);
     resize(client);
+    qApp->installEventFilter(this);
 }
 
 void MainWindow::add_page(ScreenPage* page) {
@@ -48,13 +50,20 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
     for (auto* page : findChildren<ScreenPage*>(Qt::FindDirectChildrenOnly)) centre(page);
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_F11 ||
-        (e->key() == Qt::Key_Return && (e->modifiers() & Qt::AltModifier))) {
+bool MainWindow::eventFilter(QObject* obj, QEvent* e) {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride)
+        return QWidget::eventFilter(obj, e);
+    const auto* k = static_cast<QKeyEvent*>(e);
+    const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+    if (!(k->key() == Qt::Key_F11 || (enter && (k->modifiers() & Qt::AltModifier))))
+        return QWidget::eventFilter(obj, e);
+    // The window's key arrives first (at the QWindow, or at a widget when sent to it
+    // directly); eaten there, it reaches nothing else. A modal dialog keeps the window as it
+    // is: the settings hold their own full-screen box.
+    if (t == QEvent::KeyPress && !k->isAutoRepeat() && !QApplication::activeModalWidget())
         toggle_fullscreen();
-        return;
-    }
-    QWidget::keyPressEvent(e);
+    return true;
 }
 
 }  // namespace lum

@@ -25,7 +25,9 @@ class MainWindow : public QWidget {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
+    // F11 and Alt+Enter, taken application-wide before any widget sees them: a focused button
+    // or list must never read them as Enter.
+    bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
     QSize client_;

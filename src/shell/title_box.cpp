@@ -63,9 +63,9 @@ TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(
     Button2->setObjectName("Button2");
     Button1 = make_button(QStringLiteral("最初からする"), QRect(262, 298, 200, 36), this);
     Button1->setObjectName("Button1");
-    ed_b1 = make_button(QStringLiteral("エンディング１"), QRect(262, 346, 96, 30), this);
+    ed_b1 = make_button(QStringLiteral("エンディング１"), QRect(232, 346, 126, 30), this);
     ed_b1->setObjectName("ed_b1");
-    ed_b2 = make_button(QStringLiteral("エンディング２"), QRect(366, 346, 96, 30), this);
+    ed_b2 = make_button(QStringLiteral("エンディング２"), QRect(366, 346, 126, 30), this);
     ed_b2->setObjectName("ed_b2");
 
     config_b = make_button(QStringLiteral("設定"), QRect(633, 12, 80, 26), this);

@@ -220,10 +220,11 @@ void StoryScreen::build_party_box() {
     party_cg->setObjectName("party_cg");
     party_cg->setGeometry(8, 22, 128, 128);
     state_l1 = label("state_l1", {8, 156, 129, 17}, party_box);
-    state_l2 = label("state_l2", {8, 176, 129, 129}, party_box, true);
+    state_l2 = label("state_l2", {8, 176, 129, 134}, party_box, true);
     state_l3 = label("state_l3", {8, 316, 129, 73}, party_box, true);
 
-    state_box1 = group(QStringLiteral("クラス"), "state_box1", {148, 20, 293, 233}, party_box);
+    // Shown alone in its step, so it takes the height the class texts need.
+    state_box1 = group(QStringLiteral("クラス"), "state_box1", {148, 20, 293, 393}, party_box);
     state_box1->setMouseTracking(true);
     state_box1->installEventFilter(this);
     state_box_l = label("state_box_l", {12, 22, 270, 20}, state_box1);
@@ -237,9 +238,9 @@ void StoryScreen::build_party_box() {
                 [this, i] { handle([this, i] { model_.party.class_click(i); }); });
         class_buttons[i] = b;
     }
-    job_about_l = label("job_about_l", {112, 48, 173, 57}, state_box1, true);
-    job_about_l2 = label("job_about_l2", {112, 104, 173, 57}, state_box1, true);
-    job_about_l3 = label("job_about_l3", {112, 160, 173, 69}, state_box1, true);
+    job_about_l = label("job_about_l", {112, 48, 173, 90}, state_box1, true);
+    job_about_l2 = label("job_about_l2", {112, 142, 173, 120}, state_box1, true);
+    job_about_l3 = label("job_about_l3", {112, 266, 173, 120}, state_box1, true);
 
     state_box2 = group(QStringLiteral("ステータス"), "state_box2", {148, 128, 293, 157}, party_box);
     label("state_box2_l", {12, 22, 270, 20}, state_box2)

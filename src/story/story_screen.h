@@ -28,6 +28,8 @@ class StoryScreen : public ScreenPage {
 
     void FormShow() override;
     void FormHide() override;
+    // Brings every widget up to date with the model (done after each event and tick).
+    void refresh();
 
     // Loads dat/story<N>.dat or dat/people<N>.dat ("story12", "people15") and plays it on
     // this screen, for authors. False after a message box when it cannot.
@@ -98,7 +100,6 @@ class StoryScreen : public ScreenPage {
     // Runs a handler of the model, then brings the widgets up to date.
     template <typename F>
     void handle(F f);
-    void refresh();
     void sync_timer(QTimer* t, const TimerState& s);
 
     Dialogs& dialogs_;

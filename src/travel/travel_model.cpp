@@ -294,6 +294,15 @@ void TravelModel::press(const std::string& button) {
     map_about_l = "<" + gs_.place_at(d->place).name + ">\r" + gs_.place_at(d->place).text;
 }
 
+std::string TravelModel::place_name(const std::string& button) const {
+    auto d = describe(button);
+    if (!d) return {};
+    if (d->place >= 0) return gs_.place_at(d->place).name;
+    const size_t close = d->text.find('>');
+    return d->text.rfind('<', 0) == 0 && close != std::string::npos ? d->text.substr(1, close - 1)
+                                                                    : std::string();
+}
+
 void TravelModel::map_hover(int box) {
     if (box == 100) {
         map_about_l = kHomeRegionText;

@@ -60,6 +60,8 @@ class TravelModel {
     void hover(const std::string& button);
     void press(const std::string& button);
     void map_hover(int box);  // the map picture or the screen's background (box 100)
+    // The name a map button stands for ("ソードショップ", a place's name); empty for none.
+    std::string place_name(const std::string& button) const;
 
     void party_listMouseDown(int row);
     void item_listMouseDown(int row);

@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "ui/game_text.h"
+#include "ui/pick_list.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {
@@ -140,7 +141,6 @@ PlaceButton::PlaceButton(const QString& name, QWidget* parent) : QAbstractButton
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
-    setAccessibleName(name);
 }
 
 void PlaceButton::paintEvent(QPaintEvent*) {
@@ -212,18 +212,15 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     map_about_l->setFrameShape(QFrame::StyledPanel);
 
     item_box = group(QStringLiteral("アイテム"), "item_box", {452, 88, 270, 234}, this);
-    item_list = new QListWidget(item_box);
+    auto* item_list_picks = new PickList(item_box);
+    item_list = item_list_picks;
     item_list->setObjectName("item_list");
     item_list->setGeometry(8, 18, 254, 112);
     item_about = label({}, "item_about", {8, 134, 254, 56}, item_box, true);
     item_mark = label(QStringLiteral("▼"), "item_mark", {8, 200, 16, 20}, item_box);
     item_use = button(QStringLiteral("アイテム使用"), "item_use", {26, 196, 160, 28}, item_box);
-    connect(item_list, &QListWidget::itemPressed, this, [this](QListWidgetItem* it) {
-        handle([&] { model_.item_listMouseDown(item_list->row(it)); });
-    });
-    connect(item_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row != model_.item_row) handle([&] { model_.item_listMouseDown(row); });
-    });
+    connect(item_list_picks, &PickList::picked, this,
+            [this](int row) { handle([&] { model_.item_listMouseDown(row); }); });
     connect(item_use, &QPushButton::clicked, this,
             [this] { handle([this] { model_.item_useClick(); }); });
 
@@ -242,15 +239,12 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
 
     Label1 = label(QStringLiteral("▼選択中のキャラ  (アイテム等の使用対象)"), "Label1",
                    {455, 326, 265, 16}, this);
-    party_list = new QListWidget(this);
+    auto* party_list_picks = new PickList(this);
+    party_list = party_list_picks;
     party_list->setObjectName("party_list");
     party_list->setGeometry(455, 343, 148, 146);
-    connect(party_list, &QListWidget::itemPressed, this, [this](QListWidgetItem* it) {
-        handle([&] { model_.party_listMouseDown(party_list->row(it)); });
-    });
-    connect(party_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row != model_.party_row) handle([&] { model_.party_listMouseDown(row); });
-    });
+    connect(party_list_picks, &PickList::picked, this,
+            [this](int row) { handle([&] { model_.party_listMouseDown(row); }); });
 
     BitBtn4 = button(QStringLiteral("セーブ"), "BitBtn4", {610, 343, 108, 30}, this);
     BitBtn5 = button(QStringLiteral("中断"), "BitBtn5", {610, 377, 108, 30}, this);
@@ -266,12 +260,13 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
             [this] { handle([this] { model_.Button1Click(); }); });
 
     hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 86}, this);
-    label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 16, 254, 16}, hyoji_box);
-    label(QStringLiteral("ｆａｓｔ"), nullptr, {8, 56, 40, 16}, hyoji_box);
-    label(QStringLiteral("ｓｌｏｗ"), nullptr, {152, 56, 40, 16}, hyoji_box);
+    label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 20, 254, 16}, hyoji_box);
+    label(QStringLiteral("ｆａｓｔ"), "Label_fast", {8, 60, 60, 16}, hyoji_box);
+    label(QStringLiteral("ｓｌｏｗ"), "Label_slow", {132, 60, 60, 16}, hyoji_box)
+        ->setAlignment(Qt::AlignRight | Qt::AlignTop);
     TrackBar1 = new QSlider(Qt::Horizontal, hyoji_box);
     TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setGeometry(8, 34, 184, 22);
+    TrackBar1->setGeometry(8, 37, 184, 22);
     TrackBar1->setRange(1, 9);
     TrackBar1->setPageStep(1);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
@@ -345,7 +340,9 @@ void TravelScreen::build_regions() {
             const QRect r =
                 it != table.end() ? it->second.rect : QRect(4 + 30 * spare++, 4, 28, 24);
             b->setGeometry(r.translated(8, 18));
-            b->setToolTip(qname);
+            // The player reads the place's name, never the widget's.
+            b->setToolTip(QString::fromStdString(model_.place_name(name)));
+            b->setAccessibleName(b->toolTip());
             b->on_hover = [this, name] { handle([&] { model_.hover(name); }); };
             b->on_press = [this, name] { handle([&] { model_.press(name); }); };
             connect(b, &QAbstractButton::clicked, this,
@@ -381,16 +378,12 @@ void TravelScreen::build_class_shop() {
     hello->setFont(tiny);
 
     label(QStringLiteral("▼クラス・リスト"), nullptr, {144, 18, 150, 16}, mara_box);
-    job_list = new QListWidget(mara_box);
+    auto* job_list_picks = new PickList(mara_box);
+    job_list = job_list_picks;
     job_list->setObjectName("job_list");
     job_list->setGeometry(144, 36, 150, 278);
-    connect(job_list, &QListWidget::itemPressed, this, [this](QListWidgetItem* it) {
-        handle([&] { model_.job_listMouseDown(job_list->row(it)); });
-    });
-    connect(job_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row != model_.class_shop.job_row)
-            handle([&] { model_.job_listMouseDown(row); });
-    });
+    connect(job_list_picks, &PickList::picked, this,
+            [this](int row) { handle([&] { model_.job_listMouseDown(row); }); });
 
     label(QStringLiteral("▼選択中のキャラ"), nullptr, {302, 18, 200, 16}, mara_box);
     job_cg = picture(QString(), "job_cg", {302, 36, 96, 96}, mara_box);
@@ -407,7 +400,8 @@ void TravelScreen::build_class_shop() {
     job_state[1] = label({}, "job_state1", {302, 156, 70, 32}, mara_box);
     job_state[2] = label({}, "job_state2", {376, 156, 70, 80}, mara_box);
     job_state[3] = label({}, "job_state3", {450, 156, 70, 80}, mara_box);
-    job_state[4] = label({}, "job_state4", {302, 198, 72, 32}, mara_box, true);
+    // "必要Ａｒｋ 9999" on one line, under the two columns of attributes.
+    job_state[4] = label({}, "job_state4", {302, 240, 218, 18}, mara_box);
     BitBtn17 = button(QStringLiteral("クラス･チェンジ"), "BitBtn17", {302, 278, 140, 32}, mara_box);
     BitBtn19 = button(QStringLiteral("戻る"), "BitBtn19", {450, 278, 70, 32}, mara_box);
     connect(BitBtn17, &QPushButton::clicked, this,
@@ -496,6 +490,10 @@ void TravelScreen::FormShow() {
     });
     ticker_->start();
     // Keyboard players start on the first open place of the map.
+    focus_first_place();
+}
+
+void TravelScreen::focus_first_place() {
     for (int box : kRegionBoxes)
         if (model_.region_visible(box))
             for (const std::string& name : region_buttons(box))
@@ -528,6 +526,10 @@ void TravelScreen::refresh() {
         return QString::fromStdString(gs.cg_path(file).string());
     };
 
+    // A place that closes under the keyboard (a space door taking the map away) hands the
+    // focus to the first place of the map now shown, not to whatever widget Qt picks next.
+    auto* focused_place = qobject_cast<PlaceButton*>(focusWidget());
+
     // A shop panel lies over the maps: their places must not take Tab and Enter under it.
     const bool covered = m.class_shop.mara_box || m.card_box || m.ken_box;
     for (auto& [box, g] : regions_) {
@@ -544,6 +546,8 @@ void TravelScreen::refresh() {
             if (RegionMap* map = maps_[button_region(name.toStdString())]) map->update();
         }
     }
+    if (focused_place && !focused_place->isVisibleTo(this) && isVisible() && !covered)
+        focus_first_place();
     if (mara_box->isVisibleTo(this) != m.class_shop.mara_box)
         mara_box->setVisible(m.class_shop.mara_box);
     if (card_box->isVisibleTo(this) != m.card_box) card_box->setVisible(m.card_box);

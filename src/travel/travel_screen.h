@@ -44,6 +44,8 @@ class TravelScreen : public ScreenPage {
 
     void FormShow() override;
     void FormHide() override;
+    // Brings every widget up to date with the model (done after each event and tick).
+    void refresh();
     TravelModel& model() { return model_; }
 
     // Clicks a map button by name as a player would (tests and the keyboard use it too).
@@ -98,11 +100,11 @@ class TravelScreen : public ScreenPage {
   private:
     template <typename F>
     void handle(F f);
-    void refresh();
     void build_regions();
     void build_class_shop();
     void build_card_shop();
     void build_sword_shop();
+    void focus_first_place();
 
     Dialogs& dialogs_;
     TravelModel model_;

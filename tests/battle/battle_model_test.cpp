@@ -231,10 +231,22 @@ TEST(BattleTechniques, AstrologySlotThreePreviewKeepsItsOwnSquares) {
         EXPECT_EQ(r.w().markers[k].left, expected[k][0] * 64 + 1) << k;
         EXPECT_EQ(r.w().markers[k].top, expected[k][1] * 64 + 1) << k;
     }
-    // Pointing away between actions takes the preview down.
+    // Pointing away between actions takes the preview down, and so do leaving the button and
+    // Esc.
     r.m.FormMouseMove();
     for (const Marker& mk : r.w().markers) EXPECT_EQ(mk.left, kOffBoardLeft);
     EXPECT_EQ(r.w().magic_about_l, "");
+    r.m.technique_hover(3);
+    r.m.technique_leave();
+    for (const Marker& mk : r.w().markers) EXPECT_EQ(mk.left, kOffBoardLeft);
+    EXPECT_EQ(r.w().magic_about_l, "");
+    r.m.technique_hover(3);
+    EXPECT_EQ(r.w().markers[0].left, 3 * 64 + 1);
+    r.m.escape();
+    EXPECT_FALSE(r.w().menu4);
+    for (const Marker& mk : r.w().markers) EXPECT_EQ(mk.left, kOffBoardLeft);
+    EXPECT_EQ(r.w().magic_about_l, "");
+    EXPECT_EQ(r.w().magic_about_l2, "");
 }
 
 TEST(BattleItems, RefusalsInOrderThenAUseEndsTheTurnWithItsMessage) {
@@ -346,6 +358,20 @@ TEST(BattlePanel, ClampsAndShowsWithinOneRefresh) {
     r.m.map_cgMouseMove();
     EXPECT_EQ(r.gs.sel_unit, 1);
     EXPECT_EQ(r.m.hover_slot, 0);
+
+    // The frame goes with the pointer leaving the board, or the unit leaving the pointer; the
+    // panel keeps the unit last pointed at.
+    r.m.unit_hover(11);
+    r.m.map_cgMouseLeave();
+    EXPECT_EQ(r.m.hover_slot, 0);
+    EXPECT_EQ(r.gs.sel_unit, 11);
+    r.m.unit_hover(11);
+    r.m.Timer1Timer();
+    EXPECT_EQ(r.m.hover_slot, 11);
+    r.gs.chara[11].x = 1;
+    r.m.Timer1Timer();
+    EXPECT_EQ(r.m.hover_slot, 0);
+    r.m.map_cgMouseMove();
 
     // An empty slot selected freezes the panel and the clamping.
     r.gs.sel_unit = 14;
@@ -459,6 +485,88 @@ TEST(BattleKeys, WaitCommandByKeySix) {
     r.m.command_key(6);
     EXPECT_EQ(r.gs.player_phase, 1);
     EXPECT_EQ(r.w().moji_l, "U1は待機した");
+}
+
+// However a battle ended, the next one's opening speech is a wait with nothing of it left:
+// no panel, message, technique text, target preview or hover frame, no clock, no command, and
+// the plain portrait; the first turn opens when the speech is over.
+TEST(BattleSpeech, NothingOfTheLastBattleLivesThroughTheNextOnesSpeech) {
+    enum class End { fled, won, abandoned };
+    for (End end : {End::fled, End::won, End::abandoned}) {
+        SCOPED_TRACE(static_cast<int>(end));
+        ModelRig r;
+        r.gs.skill_flags[1] = 1;
+        r.gs.skill_table[1][1] = {"正拳突き", "1/3", "前方を突く"};
+        r.m.FormShow();
+        TChara& hero = r.put(1, 6, 2);
+        hero.name = "ルミナリア";
+        hero.body = 30;
+        hero.lifespan = 10;
+        r.put(11, 5, 2);
+        r.open_turn();
+        r.m.unit_hover(11);
+        r.m.usu_bClick();
+        r.m.family_click(1);
+        r.m.technique_hover(1);
+        ASSERT_EQ(r.w().markers[0].left, 5 * 64 + 1);
+        ASSERT_EQ(r.w().magic_about_l, "哀古力：1/3");
+        if (end == End::fled) {
+            r.m.idou_bClick();
+            r.dialogs.answers = {true};
+            r.m.nigeru_bClick();
+            ASSERT_TRUE(r.w().menu1);
+        } else if (end == End::won) {
+            r.m.Button21Click();
+        }
+        r.m.FormHide();
+
+        r.gs.stage_enemies = {};
+        r.gs.stage_enemies[0] = {"ボス", "", "", "", 0, 0, 1, "覚悟しろ"};
+        r.m.start(BattleKind::story);
+        const BattleWidgets& w = r.w();
+        EXPECT_TRUE(r.m.speech_on());
+        EXPECT_EQ(w.moji_l2, "覚悟しろ");
+        EXPECT_FALSE(w.menu0 || w.menu1 || w.menu2 || w.menu3 || w.menu4 || w.ken_box);
+        EXPECT_FALSE(r.m.item_box.visible);
+        EXPECT_FALSE(r.m.timer3_on() || r.m.timer4_on());
+        EXPECT_EQ(w.moji_l, "");
+        EXPECT_EQ(w.magic_about_l, "");
+        EXPECT_EQ(w.magic_about_l2, "");
+        for (const Marker& mk : w.markers) EXPECT_EQ(mk.left, kOffBoardLeft);
+        EXPECT_FALSE(w.s_l_visible || w.s_l2_visible);
+        EXPECT_EQ(r.m.hover_slot, 0);
+        EXPECT_EQ(r.m.portrait, "my0.bmp");
+
+        // Nothing answers while the enemy speaks, and the portrait stays.
+        r.m.Button3Click();
+        r.m.command_key(1);
+        r.m.step_click(StepButton::mae);
+        r.m.nigeru_bClick();
+        r.m.unit_hover(11);
+        r.m.Timer4Timer();
+        r.m.Timer3Timer();
+        r.m.Timer1Timer();
+        r.m.Timer2Timer();
+        EXPECT_EQ(r.gs.player_phase, 0);
+        EXPECT_EQ(r.gs.cur_unit, 0);
+        EXPECT_EQ(r.m.hover_slot, 0);
+        EXPECT_FALSE(w.menu0 || w.menu1);
+        EXPECT_EQ(w.moji_l, "");
+        EXPECT_EQ(r.m.portrait, "my0.bmp");
+
+        r.m.SpeechTimer();
+        EXPECT_FALSE(r.m.speech_on());
+        EXPECT_TRUE(w.menu0);
+        EXPECT_EQ(r.gs.cur_unit, 1);
+        EXPECT_EQ(w.moji_l, "ルミナリアの攻撃");
+        EXPECT_TRUE(r.m.timer3_on() && r.m.timer4_on());
+        r.m.Timer2Timer();
+        EXPECT_EQ(r.m.portrait, "my1.bmp");
+        r.m.Timer4Timer();  // the hero's turn stays open for a command
+        r.m.Timer3Timer();
+        EXPECT_TRUE(w.menu0);
+        EXPECT_EQ(r.gs.cur_unit, 1);
+    }
 }
 
 TEST(BattleSpeech, LinesStepOnTheSpeechTimerThenTheFirstTurnOpens) {

@@ -43,13 +43,7 @@ struct Harness {
 
     // Title → "最初からする" → travel, then the party and bag a test needs.
     void new_game() {
-        QVERIFY(app->start());
-        app->finish_start();
-        dialogs->answers = {true};
-        app->start_box().Button1->click();
-        QVERIFY(app->router().visible(ScreenId::travel));
-        app->window().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&app->window()));
+        start_new_game(*app, *dialogs);
         GameState& gs = app->state();
         TChara& hero = gs.chara[1];
         hero.max_hp = hero.hp = 500;
@@ -208,6 +202,15 @@ class BattleScreenTest : public QObject {
         QVERIFY(!h.shows(ScreenId::result));
         QCOMPARE(h.gs().chara[1].lifespan, lifespan - 1);
         QCOMPARE(h.gs().chara[1].hp, 500);  // the roster is healed
+
+        // The next battle starts clean: the last one's message, technique texts and target
+        // squares are gone.
+        h.random_battle_from_travel(3, 62);
+        QCOMPARE(s.moji_l->text(), QStringLiteral("ルミナリアの攻撃"));
+        QVERIFY(s.magic_about_l->text().isEmpty() && s.magic_about_l2->text().isEmpty());
+        QVERIFY(!h.visible(s.menu4) && !h.visible(s.item_box));
+        for (const Marker& m : h.model().widgets().markers) QCOMPARE(m.left, kOffBoardLeft);
+        QCOMPARE(h.model().hover_slot, 0);
     }
 
     void storyBattleContinuesIntoItsSceneAtTheFirstEntry() {
@@ -253,6 +256,34 @@ class BattleScreenTest : public QObject {
                  std::string("inform:ルミナリア達は逃亡した\rお金200円と\rＡｒｋ1Ａを消費した。"));
         QVERIFY(h.shows(ScreenId::travel));
         QVERIFY(!s.Timer4->isActive() && !s.Timer3->isActive());
+
+        // A story battle next: while its enemy speaks, no panel of the fled battle shows or
+        // answers, the clock stands still and the portrait is the plain one.
+        s.TrackBar1->setValue(1);
+        h.gs().stage_enemies = {};
+        h.gs().stage_enemies[0] = {"試しの影", "", "", "", 0, 0, 1, "ここは通さぬ"};
+        h.app->battle_model().start(BattleKind::story);
+        QVERIFY(h.shows(ScreenId::battle));
+        QCOMPARE(s.moji_l2->text(), QStringLiteral("ここは通さぬ"));
+        QVERIFY(s.moji_l2->isVisibleTo(&s));
+        QVERIFY(!h.visible(s.menu0) && !h.visible(s.menu1));
+        QVERIFY(s.moji_l->text().isEmpty());
+        QVERIFY(!s.Timer4->isActive() && !s.Timer3->isActive());
+        QVERIFY(s.SpeechTimer->isActive());
+        QTRY_VERIFY(s.status_panel->portrait_file().endsWith("/my0.bmp"));
+        QTest::keyClick(&s, Qt::Key_6);  // 待機
+        QTest::keyClick(&s, Qt::Key_1);  // 移動
+        QCOMPARE(h.gs().player_phase, 0);
+        QVERIFY(!h.visible(s.menu0) && !h.visible(s.menu1));
+        // The first turn is the hero's, and stays open through the party driver's ticks.
+        h.wait_for_turn();
+        QVERIFY(!s.moji_l2->isVisibleTo(&s));
+        QCOMPARE(int(h.gs().cur_unit), 1);
+        QCOMPARE(s.moji_l->text(), QStringLiteral("ルミナリアの攻撃"));
+        QTRY_VERIFY(s.status_panel->portrait_file().endsWith("/my1.bmp"));
+        QTest::qWait(3 * 312);  // a lost turn would have passed to the enemy by now
+        QVERIFY(h.visible(s.menu0));
+        QCOMPARE(int(h.gs().cur_unit), 1);
     }
 
     void warpClickRefusesAnOccupiedSquareThenTakesAFreeOne() {
@@ -293,6 +324,13 @@ class BattleScreenTest : public QObject {
                                   QString::fromStdString(name), 500);
         QImage shot = h.screen().map_cg->grab().toImage();
         QCOMPARE(shot.pixelColor(64 + 2, 2), QColor(255, 255, 120));  // the highlight frame
+        // The pointer leaving the window from the board takes the frame along.
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(h.screen().map_cg, &leave);
+        QCOMPARE(h.model().hover_slot, 0);
+        QVERIFY(h.screen().map_cg->grab().toImage().pixelColor(64 + 2, 2) != QColor(255, 255, 120));
+        QTest::mouseMove(h.screen().map_cg, QPoint(1 * 64 + 20, 20));
+        QCOMPARE(h.model().hover_slot, 11);
         QTest::mouseMove(h.screen().map_cg, QPoint(3 * 64 + 30, 4 * 64 + 30));
         QCOMPARE(int(h.gs().sel_unit), 1);
         QCOMPARE(h.model().hover_slot, 0);
@@ -402,6 +440,18 @@ class BattleScreenTest : public QObject {
         QVERIFY(count_near(tech, QRect(1 + 3 * 64, 1, 64, 64), QColor(255, 64, 32), 30) < 20);
         QVERIFY(!s.magic_about_l->text().isEmpty());
         QVERIFY(s.magic_about_l2->text().startsWith(QStringLiteral(">-mp0\n◆")));
+
+        // The preview goes with Esc, and with the pointer leaving the button for the board.
+        const QRect front(1 + 4 * 64, 1, 64, 64);
+        QTest::keyClick(&s, Qt::Key_Escape);
+        QVERIFY(!h.visible(s.menu4));
+        QVERIFY(count_near(s.grab().toImage(), front, QColor(255, 64, 32), 30) < 20);
+        QVERIFY(s.magic_about_l->text().isEmpty());
+        h.click(s.family_buttons[1]);
+        QTest::mouseMove(s.technique_buttons[1], QPoint(20, 8));
+        QVERIFY(count_near(s.grab().toImage(), front, QColor(255, 64, 32), 30) > 200);
+        QTest::mouseMove(s.map_cg, QPoint(2 * 64 + 30, 4 * 64 + 30));
+        QVERIFY(count_near(s.grab().toImage(), front, QColor(255, 64, 32), 30) < 20);
 
         h.screen().Button21->click();  // "敵全滅"
         QVERIFY(h.shows(ScreenId::result));

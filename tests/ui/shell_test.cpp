@@ -11,6 +11,8 @@
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
 #include "state/cp932.h"
+#include "story/story_screen.h"
+#include "travel/travel_screen.h"
 #include "ui/screen_page.h"
 #include "ui_support.h"
 
@@ -150,6 +152,53 @@ class ShellTest : public QObject {
         gs.money = 777;
         QVERIFY(h.app->window().close());
         QVERIFY(file_bytes(dir / "dat" / "my.dat").find("\r\n777\r\n") != std::string::npos);
+    }
+
+    // Alt+Enter (and F11) is the window's key on every screen: it toggles full screen and never
+    // reaches the focused button, place or story line.
+    void altEnterTogglesFullScreenAndPressesNothing() {
+        fs::path dir = copy_built_game("alt_enter");
+        Harness h(dir);
+        QVERIFY(h.app->start());
+        h.app->finish_start();
+        MainWindow& win = h.app->window();
+        win.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&win));
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods, bool full) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QTest::keyClick(focus, key, mods);
+            QCOMPARE(win.isFullScreen(), full);
+        };
+
+        QCOMPARE(QApplication::focusWidget(), h.title().Button2);  // コンティニュー
+        press(Qt::Key_Return, Qt::AltModifier, true);
+        press(Qt::Key_Enter, Qt::AltModifier | Qt::KeypadModifier, false);
+        press(Qt::Key_F11, {}, true);
+        QVERIFY(h.title().isVisible());
+        QCOMPARE(h.dialogs->log.size(), 0u);
+
+        h.dialogs->answers = {true};
+        h.title().Button1->click();
+        QVERIFY(h.shows(ScreenId::travel));
+        QVERIFY(qobject_cast<PlaceButton*>(QApplication::focusWidget()));
+        const auto sounds = h.sounds.size();
+        press(Qt::Key_Return, Qt::AltModifier, false);
+        QVERIFY(h.shows(ScreenId::travel));
+        QCOMPARE(h.sounds.size(), sounds);
+
+        h.app->battle_model().start(BattleKind::random);
+        QVERIFY(h.shows(ScreenId::battle));
+        QTRY_VERIFY(h.app->battle_screen().menu0->isVisible());
+        press(Qt::Key_Return, Qt::AltModifier, true);
+        QCOMPARE(h.app->state().player_phase, 0);
+        QVERIFY(h.app->battle_screen().menu0->isVisible());
+
+        QVERIFY(h.app->story_screen().open_scene("story1"));
+        QVERIFY(h.shows(ScreenId::story));
+        const int pos = h.app->state().script_pos;
+        press(Qt::Key_Return, Qt::AltModifier, false);
+        QCOMPARE(int(h.app->state().script_pos), pos);
     }
 
     void endingButtonsPlayStage61WithoutSaving() {

@@ -211,7 +211,7 @@ class StoryScreenTest : public QObject {
         QCOMPARE(h.story->job_about_l3->text(), QString());
         move_over(h.story->class_buttons[1]);
         QImage about = h.shot("story_party_about");
-        QVERIFY(bright_pixels(about, {148 + 112, 20 + 160, 173, 20}) > 10);
+        QVERIFY(bright_pixels(about, {148 + 112, 20 + 266, 173, 20}) > 10);
         QTest::mouseClick(h.story->class_buttons[1], Qt::LeftButton);
         QCOMPARE(h.gs().chara[2].job, byte(1));
         QCOMPARE(h.story->state_l1->text(), QStringLiteral("職1"));

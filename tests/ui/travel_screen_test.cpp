@@ -149,6 +149,44 @@ class TravelScreenTest : public QObject {
         QVERIFY(!shown(t.card_box, &t));
     }
 
+    // The item box acts only on a row the player chose: neither a space door that hands the
+    // keyboard focus on, nor Tab, chooses the first item.
+    void focusIntoTheItemListChoosesNothing() {
+        Harness h(copy_game("focus"));
+        h.new_game();
+        TravelScreen& t = h.travel();
+        GameState& gs = h.app->state();
+        gs.item_owned.fill(0);
+        gs.item_owned[0] = gs.item_owned[1] = 1;
+        gs.place_flags[41] = 1;
+        h.tick();
+        h.travel().FormShow();  // the item list as a visit shows it
+        QCOMPARE(t.item_list->count(), 2);
+        const int hp = gs.chara[1].hp;
+
+        QTest::mouseClick(t.place_button("m41a"), Qt::LeftButton);
+        h.tick();
+        QVERIFY(shown(t.region_box(39), &t));
+        auto* focused = qobject_cast<PlaceButton*>(QApplication::focusWidget());
+        QVERIFY(focused && focused->isVisibleTo(&t));  // the keyboard stays on the map
+        t.item_list->setFocus(Qt::TabFocusReason);
+        h.tick();
+        QVERIFY(t.item_list->selectedItems().isEmpty());
+        QCOMPARE(t.item_about->text(), QString());
+        QTest::mouseClick(t.item_use, Qt::LeftButton);
+        QCOMPARE(t.moji_l->text(), QStringLiteral("アイテムが選択されていません"));
+        QCOMPARE(h.sounds.back(), std::string("effect:off1.wav"));
+        QCOMPARE(int(gs.item_owned[0]), 1);
+        QCOMPARE(gs.chara[1].hp, hp);
+
+        // A key in the list is the player's choice.
+        t.item_list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(t.item_list, Qt::Key_Down);
+        QCOMPARE(t.item_about->text(), QString::fromStdString(gs.item_table[0].text));
+        QTest::keyClick(t.item_list, Qt::Key_Down);
+        QCOMPARE(t.item_about->text(), QString::fromStdString(gs.item_table[1].text));
+    }
+
     void everyRegionShowsItsMap() {
         Harness h(copy_game("regions"));
         h.new_game();

@@ -2,8 +2,13 @@
 
 #include <unistd.h>
 
+#include <QPushButton>
+#include <QtTest>
 #include <fstream>
 
+#include "shell/main_window.h"
+#include "shell/router.h"
+#include "shell/title_box.h"
 #include "state/data_files.h"
 
 namespace lum::test {
@@ -95,6 +100,16 @@ void remove_game_dirs() {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(fs::temp_directory_path(), ec))
         if (e.path().filename().string().rfind(prefix, 0) == 0) fs::remove_all(e.path(), ec);
+}
+
+void start_new_game(App& app, FakeDialogs& dialogs) {
+    QVERIFY(app.start());
+    app.finish_start();
+    dialogs.answers = {true};
+    app.start_box().Button1->click();
+    QVERIFY(app.router().visible(ScreenId::travel));
+    app.window().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&app.window()));
 }
 
 std::string file_bytes(const fs::path& p) {

@@ -43,6 +43,9 @@ App::Options fake_port_options(const std::filesystem::path& dir, std::vector<std
 
 std::string file_bytes(const std::filesystem::path& p);
 
+// Title → 最初からする → はい: the travel screen of a new game, its window active for keys.
+void start_new_game(App& app, FakeDialogs& dialogs);
+
 // Removes every folder make_game_dir made in this process.
 void remove_game_dirs();
 
