@@ -54,8 +54,11 @@ App::App(Options options)
         travel->open_settings = [this] { open_settings(); };
         return travel;
     });
-    router_->add_lazy(ScreenId::story,
-                      [this] { return new StoryScreen(gs_, proxy_, *router_, *dialogs_); });
+    router_->add_lazy(ScreenId::story, [this] {
+        auto* story = new StoryScreen(gs_, proxy_, *router_, *dialogs_);
+        story->open_settings = [this] { open_settings(); };
+        return story;
+    });
 
     window_->on_close = [this] {
         if (!shell_->close_battle_screen()) return false;

@@ -1,7 +1,8 @@
 # Sourced by the end-to-end scripts (not a test itself): plays from a copy of the game folder,
 # starts the game in the X server of xvfb-run and finds its 725 x 493 window.
 #   e2e_copy GAME_DIR          sets $work to a fresh copy, removed on exit
-#   e2e_start                  (inside the X server) starts the game; sets $pid, $win, $ox, $oy
+#   e2e_start [ARG...]         (inside the X server) starts the game with ARGs; sets $pid, $win,
+#                              $ox, $oy
 #   wait_caption TEXT          waits (up to 15 s) until the game window's caption is TEXT
 #   new_game                   最初からする, はい once the question shows, then the travel screen
 #   close_game PID WINDOW LOG  closes it the way a window manager does (tests/support/x11_close.c,
@@ -16,7 +17,7 @@ e2e_copy() {
 
 e2e_start() {
   # The player's own settings (a zoom, a window position) must not shape the test's window.
-  XDG_CONFIG_HOME="$PWD/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
+  XDG_CONFIG_HOME="$PWD/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria "$@" > game.log 2>&1 &
   pid=$!
   win=""
   for _ in $(seq 1 150); do

@@ -90,6 +90,8 @@ class SettingsTest : public QObject {
         s.char_delay_ms = 90;
         s.speed_ms = 312;
         s.zoom = 8;
+        s.auto_speed = 9;
+        s.skip_unread = true;
         s.full_screen = true;
         s.audio_device = "Built-in Audio, Analog Stereo";
         s.soundfont = sf;
@@ -143,6 +145,9 @@ class SettingsTest : public QObject {
             {"game/char_delay_ms", "45", false},  {"game/char_delay_ms", "100", false},
             {"sound/muted", "true", true},        {"sound/muted", "yes", false},
             {"window/zoom", "2x", false},         {"window/zoom", "", false},
+            {"game/auto_speed", "1", true},       {"game/auto_speed", "9", true},
+            {"game/auto_speed", "0", false},      {"game/auto_speed", "10", false},
+            {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
         };
         int n = 0;
         for (const Case& c : cases) {
@@ -280,6 +285,8 @@ class SettingsTest : public QObject {
             d.battle_speed_tb->setValue(9);
             d.effect_tb->setValue(25);
             d.mute_cb->setChecked(true);
+            d.auto_speed_tb->setValue(2);
+            d.skip_unread_cb->setChecked(true);
         });
         app.start_box().config_b->click();
         QVERIFY(seen);
@@ -289,6 +296,10 @@ class SettingsTest : public QObject {
         QCOMPARE(stored.values.effect_volume, 25);
         QVERIFY(stored.values.muted);
         QCOMPARE(stored.values.speed_ms, 728);
+        QCOMPARE(stored.values.auto_speed, 2);
+        QVERIFY(stored.values.skip_unread);
+        QCOMPARE(app.state().auto_speed, 2);
+        QVERIFY(app.state().skip_unread);
 
         // F2 opens it from any screen; the travel slider's value is what it shows.
         app.router().show(ScreenId::travel);

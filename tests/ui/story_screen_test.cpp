@@ -3,6 +3,7 @@
 // page, a title card and the party box checked pixel by pixel.
 
 #include <QImage>
+#include <QTextBrowser>
 #include <QtTest>
 #include <fstream>
 
@@ -261,6 +262,59 @@ class StoryScreenTest : public QObject {
         QCOMPARE(int(h.gs().script_pos), 3);
         QTest::mouseClick(h.story->BitBtn2, Qt::LeftButton);
         QCOMPARE(int(h.gs().script_pos), 4);
+    }
+
+    // The quick menu, the backlog and auto mode by mouse and by keys.
+    void quickMenuBacklogAndAuto() {
+        Harness h("story_quick");
+        h.stage(12, {{0, "ベン「いち」"}, {0, "に"}, {0, "さん"}, {19, ""}});
+        QVERIFY(h.start());
+        QVERIFY(h.story->open_scene("story12"));
+        QTRY_VERIFY(h.story->ok_bb->isVisible());
+        QVERIFY(h.story->quick_menu->isVisible());
+        QVERIFY(h.story->quick_menu->geometry().bottom() < h.story->edit_box->y());
+
+        // ログ shows the line with its speaker; Esc closes it and the scene goes on.
+        h.story->log_b->click();
+        QVERIFY(h.story->backlog_box->isVisible());
+        QCOMPARE(h.story->backlog_text->toPlainText(), QStringLiteral("ベン\n「いち」"));
+        QTest::keyClick(h.story->backlog_text, Qt::Key_Escape);
+        QVERIFY(!h.story->backlog_box->isVisible());
+        QTest::keyClick(h.story, Qt::Key_Return);
+        QTRY_VERIFY(h.story->ok_bb->isVisible());
+        QCOMPARE(int(h.gs().script_pos), 1);
+
+        // The wheel opens it, Page Up too; a right-click closes it.
+        QWheelEvent up(QPointF(200, 150), h.story->mapToGlobal(QPointF(200, 150)), QPoint(),
+                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(h.story, &up);
+        QVERIFY(h.story->backlog_box->isVisible());
+        QCOMPARE(h.story->backlog_text->toPlainText(), QStringLiteral("ベン\n「いち」\nに"));
+        QTest::mouseClick(h.story->backlog_text->viewport(), Qt::RightButton);
+        QVERIFY(!h.story->backlog_box->isVisible());
+        QTest::keyClick(h.story, Qt::Key_PageUp);
+        QVERIFY(h.story->backlog_box->isVisible());
+        h.story->backlog_close_b->click();
+        QVERIFY(!h.story->backlog_box->isVisible());
+
+        // A right-click elsewhere hides the text box with the quick menu, as H does.
+        QTest::mouseClick(h.story, Qt::RightButton, {}, QPoint(200, 150));
+        QVERIFY(!h.story->edit_box->isVisible());
+        QVERIFY(!h.story->quick_menu->isVisible());
+        QTest::mouseClick(h.story, Qt::RightButton, {}, QPoint(200, 150));
+        QVERIFY(h.story->edit_box->isVisible());
+
+        // A turns auto mode on: the mark shows and the line goes on by itself.
+        QTest::keyClick(h.story, Qt::Key_A);
+        QVERIFY(h.story->auto_b->isChecked());
+        QCOMPARE(h.story->mode_l->text(), QStringLiteral("AUTO"));
+        QVERIFY(h.story->AutoTimer->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(int(h.gs().script_pos), 2, 5000);
+        h.story->auto_b->click();
+        QVERIFY(!h.model().auto_mode());
+        QCOMPARE(h.story->mode_l->text(), QString());
+        h.story->skip_b->click();
+        QCOMPARE(h.story->mode_l->text(), QStringLiteral("SKIP"));
     }
 
     void quitButtonEndsWithoutSaving() {
