@@ -9,6 +9,18 @@
 #                              path in $LUM_WM_CLOSE) and checks that it ends by itself with
 #                              status 0 and no sanitizer report in LOG: the real program's exit
 #                              runs, and in the sanitizer build LeakSanitizer checks it.
+# The start of an end-to-end script: its arguments GAME_DIR ARTIFACT_DIR X11_CLOSE, and a
+# fresh copy of the game folder in $work (the test never touches the build's save) with this
+# file beside it for the script that runs inside the X server.
+e2e_begin() {
+  game_dir=$1
+  artifacts=$2
+  export LUM_WM_CLOSE=$3
+  mkdir -p "$artifacts"
+  e2e_copy "$game_dir"
+  cp "${BASH_SOURCE[0]}" "$work/"
+}
+
 e2e_copy() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT

@@ -4,15 +4,8 @@
 # without saving), Enter answers yes, and the previous save is left exactly as it was.
 # Usage: save_size_limit.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
-game_dir=$1
-artifacts=$2
-export LUM_WM_CLOSE=$3
-mkdir -p "$artifacts"
-
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/game_session.bash"
-e2e_copy "$game_dir"
-cp "$here/game_session.bash" "$work/"
+source "$(cd "$(dirname "$0")" && pwd)/game_session.bash"
+e2e_begin "$@"
 md5sum "$work/dat/my.dat" "$work/dat/item.dat" > "$work/before.md5"
 
 cat > "$work/run.sh" <<'INNER'

@@ -4,15 +4,8 @@
 # of text: two narrated lines and one with its speaker's name above it).
 # Usage: story_backlog.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
-game_dir=$1
-artifacts=$2
-export LUM_WM_CLOSE=$3
-mkdir -p "$artifacts"
-
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/game_session.bash"
-e2e_copy "$game_dir"
-cp "$here/game_session.bash" "$work/"
+source "$(cd "$(dirname "$0")" && pwd)/game_session.bash"
+e2e_begin "$@"
 # The quickest text speed, so the lines are whole long before each key.
 mkdir -p "$work/config/luminaria"
 printf '[game]\nchar_delay_ms=10\n' > "$work/config/luminaria/settings.ini"

@@ -3,15 +3,8 @@
 # that the window carries its caption and that the title text was drawn.
 # Usage: title_window.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
-game_dir=$1
-artifacts=$2
-export LUM_WM_CLOSE=$3
-mkdir -p "$artifacts"
-
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/game_session.bash"
-e2e_copy "$game_dir"   # play from a copy: the test never touches the save in the game folder
-cp "$here/game_session.bash" "$work/"
+source "$(cd "$(dirname "$0")" && pwd)/game_session.bash"
+e2e_begin "$@"
 
 cat > "$work/run.sh" <<'INNER'
 #!/usr/bin/env bash
