@@ -1,7 +1,10 @@
 // Title cards, the credits roll, faulty scripts, the additions for players and opening a
 // scene by name.
 
+#include <cstring>
+
 #include "story_fixture.h"
+#include "support/write_faults.h"
 
 using namespace lum;
 using namespace lum::test;
@@ -409,4 +412,28 @@ TEST_F(StoryTest, ADamagedReadRecordIsSetAsideWithOneNotice) {
     std::string notice;
     ReadRecord::load(file, notice);
     EXPECT_NE(notice.find("the file is empty"), std::string::npos);
+}
+
+TEST_F(StoryTest, AReadRecordThatCannotBeWrittenIsToldAndTheOldOneKept) {
+    story({{0, "いち"}, {17, ""}});
+    tick();
+    model.save_read_record();
+    const fs::path file = model.read_record_file();
+    const std::string before = read_file_bytes(file);
+    story({{0, "に"}, {17, ""}});
+    gs.stage_no = 1;
+    tick();
+    for (int err : kWriteErrors) {
+        dialogs.log.clear();
+        {
+            WriteFaultAt fault(0, err);
+            model.save_read_record();
+        }
+        ASSERT_EQ(dialogs.log.size(), 1u);
+        EXPECT_EQ(dialogs.log[0], "既読の記録を保存できませんでした。\r" + file.string() +
+                                      ": cannot write the file: " + std::strerror(err));
+        EXPECT_EQ(read_file_bytes(file), before);
+    }
+    model.save_read_record();
+    EXPECT_NE(read_file_bytes(file), before);
 }
