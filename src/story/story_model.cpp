@@ -631,13 +631,19 @@ std::filesystem::path StoryModel::read_record_file() const {
     return gs_.dat_path("my.dat").parent_path() / ReadRecord::kFileName;
 }
 
-void StoryModel::save_read_record() {
-    if (!read_.changed()) return;
+std::string StoryModel::write_read_record() {
+    if (!read_.changed()) return {};
     try {
         read_.save(read_record_file());
     } catch (const DataError& e) {
-        dialogs_.inform("既読の記録を保存できませんでした。\r" + std::string(e.what()));
+        return e.what();
     }
+    return {};
+}
+
+void StoryModel::save_read_record() {
+    if (std::string fault = write_read_record(); !fault.empty())
+        dialogs_.inform("既読の記録を保存できませんでした。\r" + fault);
 }
 
 // ---------------------------------------------------------------- scenes for authors

@@ -95,8 +95,10 @@ class StoryModel {
     // (unless `skip_unread`).
     bool skip_mode() const { return skip_mode_; }
     void toggle_skip() { skip_mode_ = !skip_mode_; }
-    // The record of the lines read, beside the save. Saving reports a failure in a message box.
+    // The record of the lines read, beside the save. Writing it (when it changed) returns the
+    // fault, file and reason, or nothing; saving tells the player of a fault in a message box.
     std::filesystem::path read_record_file() const;
+    std::string write_read_record();
     void save_read_record();
 
     // Opens the story screen on one script, for authors: "story12" or "people15" (".dat" may

@@ -125,7 +125,9 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
 }
 
 StoryScreen::~StoryScreen() {
-    model_.save_read_record();
+    // At exit the message boxes may be gone already: a fault goes to stderr.
+    if (std::string fault = model_.write_read_record(); !fault.empty())
+        std::cerr << "luminaria: the read lines cannot be kept: " << fault << std::endl;
 }
 
 void StoryScreen::build_comforts() {
