@@ -135,14 +135,14 @@ void apply_technique_effect(BattleContext& ctx, int family, int slot, const Tech
     std::string& msg = gs.player_result_msg;
     auto at = [&](SquareOffset o) -> TChara& { return ctx.on_square(s.x + o.dx, s.y + o.dy); };
     auto empty = [&](SquareOffset o) { return gs.grid.at(s.x + o.dx, s.y + o.dy) == 0; };
-    // Strikes every square of the technique; true when one of them was empty.
+    // Strikes every square of the technique; the names of those standing there, in order.
     auto strike_all = [&](const Squares& squares, long long d) {
-        bool any_empty = false;
+        std::string struck;
         for (SquareOffset o : squares) {
-            if (empty(o)) any_empty = true;
+            if (!empty(o)) struck += (struck.empty() ? "" : "、") + at(o).name;
             lose(at(o), d);
         }
-        return any_empty;
+        return struck;
     };
     const Squares squares = technique_squares(family, slot);
 
@@ -178,8 +178,9 @@ void apply_technique_effect(BattleContext& ctx, int family, int slot, const Tech
                                 : family == 4 ? static_cast<long long>(actor.body) + actor.calm
                                               : actor.mech;
             const long long d = saturate(b + a / (family == 4 ? 5 : 4));
-            // Any empty square among those struck reports nothing, even when others were hit.
-            msg = strike_all(squares, d) ? "何も起こらなかった" : damage_text(d);
+            // Who was struck is named; nothing happened only when every square was empty.
+            const std::string struck = strike_all(squares, d);
+            msg = struck.empty() ? "何も起こらなかった" : struck + "に" + damage_text(d);
             break;
         }
         case 6: {  // 天法

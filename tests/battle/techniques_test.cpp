@@ -80,14 +80,17 @@ TEST(TechniqueDamage, ByteExactMessagesAndSounds) {
     EXPECT_EQ(r.gs.player_result_msg, "何も起きなかった");
 
     r.gs.skill_table[3][2].name = "二段斬り";
-    r.use(3, 2);  // (3, 1) is empty: the blow lands but nothing is reported
+    r.use(3, 2);  // (3, 1) is empty: the one struck is named
     EXPECT_EQ(r.gs.player_act_msg, "ルミナリアは剣法「二段斬り」を行った！");
-    EXPECT_EQ(r.gs.player_result_msg, "何も起こらなかった");
+    EXPECT_EQ(r.gs.player_result_msg, "ゴブに19のダメージを与えた！");
     EXPECT_EQ(r.lost(11, 500), 16 + 19);
-    r.put(12, 3, 1);
+    r.put(12, 3, 1).name = "コボ";
     r.use(3, 2);
-    EXPECT_EQ(r.gs.player_result_msg, "19のダメージを与えた！");
+    EXPECT_EQ(r.gs.player_result_msg, "ゴブ、コボに19のダメージを与えた！");
     EXPECT_EQ(r.sound.log.back(), "effect:ken.wav");
+    r.gs.grid.clear();  // nobody in reach: only then did nothing happen
+    r.use(3, 2);
+    EXPECT_EQ(r.gs.player_result_msg, "何も起こらなかった");
 }
 
 TEST(TechniqueDamage, MagicStrikesAroundTheTarget) {
