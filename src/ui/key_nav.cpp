@@ -83,6 +83,8 @@ bool KeyNav::eventFilter(QObject* obj, QEvent* e) {
     const int g = group_of(obj);
     const bool press = e->type() == QEvent::KeyPress;
     if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const bool tab = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
+    if (tab && keep_tab_) return false;
     if (obj == screen_) {
         // Tab from the screen itself enters the first panel on show.
         if (press && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab))

@@ -20,6 +20,8 @@ class KeyNav : public QObject {
     int add_group(std::vector<QWidget*> members, bool arrows = true);
     // Space reaches the screen even from a focused button (the battle's fast-forward).
     void keep_space() { keep_space_ = true; }
+    // Tab walks the screen's own focus chain (the travel map's places) instead of the groups.
+    void keep_tab() { keep_tab_ = true; }
 
     // Called after each refresh with the group on top (-1: none) and the member it should start
     // on. When the top group changed, or the focus was lost (to a hidden or disabled member, or
@@ -51,6 +53,7 @@ class KeyNav : public QObject {
     QWidget* screen_;
     std::vector<Group> groups_;
     bool keep_space_ = false;
+    bool keep_tab_ = false;
     bool pressing_ = false;
     int top_ = -2;
 };
