@@ -235,7 +235,7 @@ void BattleScreen::build_menus() {
         QPushButton* b =
             button(QString::fromStdString(family_caption(f)), name.c_str(), {}, ken_box);
         connect(b, &QPushButton::clicked, this,
-                [this, f] { handle([this, f] { model_.sealed_click(f); }); });
+                [this, b, f] { press_by_pointing(b, [this, f] { model_.sealed_click(f); }); });
         b->setMouseTracking(true);
         b->installEventFilter(this);
         hovers_[b] = [this, f] { model_.sealed_hover(f); };
@@ -248,7 +248,7 @@ void BattleScreen::build_menus() {
         QPushButton* b = button(QString(), name.c_str(), {4, 20 + 25 * (s - 1), 102, 23}, menu4);
         b->setStyleSheet("font-size: 11px;");
         connect(b, &QPushButton::clicked, this,
-                [this, s] { handle([this, s] { model_.technique_click(s); }); });
+                [this, b, s] { press_by_pointing(b, [this, s] { model_.technique_click(s); }); });
         b->setMouseTracking(true);
         b->installEventFilter(this);
         hovers_[b] = [this, s] { model_.technique_hover(s); };
@@ -395,6 +395,14 @@ void BattleScreen::handle(F f) {
         dialogs_.inform(std::string("戦闘中にエラーが発生しました。\r") + e.what());
     }
     refresh();
+}
+
+template <typename F>
+void BattleScreen::press_by_pointing(QObject* b, F press) {
+    // The mouse always points before it clicks; a key pressing a button the keys have not
+    // pointed at (its panel opened by a click) points first, so the target is drawn as then.
+    if (nav_->pressing() && pointed_ != b) handle(hovers_[b]);
+    handle(press);
 }
 
 void BattleScreen::sync_driver(QTimer* t, bool on, int ms) {
@@ -576,11 +584,14 @@ bool BattleScreen::eventFilter(QObject* obj, QEvent* e) {
     // its texts and squares, and they go when the keys move on to another panel.
     if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && hovers_.count(obj)) {
         const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
+        if (e->type() == QEvent::FocusOut) pointed_ = nullptr;
         if (why == Qt::TabFocusReason || why == Qt::BacktabFocusReason) {
-            if (e->type() == QEvent::FocusIn)
+            if (e->type() == QEvent::FocusIn) {
                 handle(hovers_[obj]);
-            else
+                pointed_ = obj;
+            } else {
                 handle([this] { model_.technique_leave(); });
+            }
         }
     }
     if (e->type() == QEvent::Leave && hovers_.count(obj))

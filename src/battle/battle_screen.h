@@ -114,6 +114,8 @@ class BattleScreen : public ScreenPage, public Pacing {
     // Runs a handler of the model, then brings the widgets up to date.
     template <typename F>
     void handle(F f);
+    template <typename F>
+    void press_by_pointing(QObject* b, F press);
     void sync_driver(QTimer* t, bool on, int ms);
 
     GameState& gs_;
@@ -125,7 +127,8 @@ class BattleScreen : public ScreenPage, public Pacing {
     int commands_ = 0, movement_ = 0, normal_ = 0, special_ = 0, sealed_ = 0, techniques_ = 0,
         items_ = 0;
     int last_top_ = -1;
-    bool by_key_ = false;  // inside a key press of the screen itself
+    bool by_key_ = false;         // inside a key press of the screen itself
+    QObject* pointed_ = nullptr;  // the technique or sealed sword the keys point at
 };
 
 }  // namespace lum

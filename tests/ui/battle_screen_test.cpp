@@ -457,6 +457,14 @@ class BattleScreenTest : public QObject {
         QCOMPARE(h.gs().chara[1].hp, 490);
         h.wait_for_turn();
 
+        // 特殊技 with nothing learned: the keys stay on the commands, Esc comes back to it.
+        press(&s, Qt::Key_3);
+        QVERIFY(h.visible(s.menu3) && h.visible(s.Label3));
+        QCOMPARE(focused(&s), s.idou_b);
+        press(&s, Qt::Key_Escape);
+        QVERIFY(!h.visible(s.menu3));
+        QCOMPARE(focused(&s), s.spa_b);
+
         // 崩拳 ends it: 30 + 2 x 1. A number key works from a focused button too.
         press(&s, Qt::Key_2);
         QCOMPARE(focused(&s), s.family_buttons[1]);
@@ -545,6 +553,10 @@ class BattleScreenTest : public QObject {
 
         h.click(s.usu_b);
         h.click(s.family_buttons[1]);
+        // Opened by the mouse: the first technique has the keys but shows nothing (and draws
+        // nothing) until it is pointed at.
+        QCOMPARE(focused(&s), s.technique_buttons[1]);
+        QVERIFY(s.magic_about_l->text().isEmpty());
         QTest::mouseMove(s.technique_buttons[1], QPoint(20, 8));
         QImage tech = s.grab().toImage();
         tech.save(QString::fromStdString((out / "battle_technique_panel.png").string()));
