@@ -229,7 +229,11 @@ class BattleScreenTest : public QObject {
         QTest::mouseClick(r.clear_l4, Qt::LeftButton);  // the MVP line takes the click too
         QTRY_VERIFY_WITH_TIMEOUT(r.next_b->isEnabled(), 1000);
         h.gs().script_pos = 37;
-        h.click(r.next_b);
+        // By keys: the button has them once it is enabled; Tab keeps them there, Space presses.
+        QTRY_COMPARE_WITH_TIMEOUT(focused(&r), r.next_b, 1000);
+        press(&r, Qt::Key_Tab);
+        QCOMPARE(focused(&r), r.next_b);
+        press(&r, Qt::Key_Space);
         QVERIFY(h.shows(ScreenId::story));
         QCOMPARE(int(h.gs().script_pos), 0);
         QCOMPARE(h.gs().char_pos, 0);
