@@ -560,6 +560,11 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
         case Qt::Key_Space:
             if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(true); });
             return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!plain) break;  // Alt+Enter is the window's full screen
+            if (!e->isAutoRepeat()) handle([this] { model_.warp_enter(); });
+            return;
         default:
             break;
     }
