@@ -415,6 +415,21 @@ void BattleModel::escape() {
 }
 
 void BattleModel::arrow(Arrow a) {
+    if (ctx_.w.warp_click_armed) {
+        if (busy_ || !ctx_.w.battle_shown) return;
+        if (!warp_cursor_shown()) {
+            warp_cursor_x_ = ctx_.actor().x;
+            warp_cursor_y_ = ctx_.actor().y;
+            warp_cursor_on_ = true;
+        }
+        const int dx = a == Arrow::left ? -1 : a == Arrow::right ? 1 : 0;
+        const int dy = a == Arrow::up ? -1 : a == Arrow::down ? 1 : 0;
+        if (on_board(warp_cursor_x_ + dx, warp_cursor_y_ + dy)) {
+            warp_cursor_x_ += dx;
+            warp_cursor_y_ += dy;
+        }
+        return;
+    }
     switch (a) {
         case Arrow::left:
             return step_click(StepButton::mae);
@@ -425,6 +440,14 @@ void BattleModel::arrow(Arrow a) {
         case Arrow::down:
             return step_click(StepButton::sita);
     }
+}
+
+void BattleModel::warp_enter() {
+    if (!warp_cursor_shown()) return;
+    // As a click in the middle of the cursor's square.
+    map_cgMouseDown(kMapLeft + warp_cursor_x_ * kSquarePx + kSquarePx / 2,
+                    kMapTop + warp_cursor_y_ * kSquarePx + kSquarePx / 2);
+    if (!ctx_.w.warp_click_armed) warp_cursor_on_ = false;
 }
 
 void BattleModel::Button21Click() {

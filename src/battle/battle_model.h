@@ -103,6 +103,13 @@ class BattleModel : public BattleStarter {
     void command_key(int n);  // 1..6: the six commands while `menu0` can be clicked
     void escape();            // closes the panel on top
     void arrow(Arrow a);      // the four plain steps while `menu1` is open
+    // A warp waiting for its square (飛法's fourth) is aimed by keys too: the arrows move a
+    // cursor over the board from the acting unit's square, Enter warps where it stands.
+    void warp_enter();
+    // The cursor's square while a warp waits for it and the keys have moved it.
+    bool warp_cursor_shown() const { return warp_cursor_on_ && ctx_.w.warp_click_armed; }
+    int warp_cursor_x() const { return warp_cursor_x_; }
+    int warp_cursor_y() const { return warp_cursor_y_; }
     void set_fast_forward(bool on) { fast_forward_ = on; }
     bool fast_forward() const { return fast_forward_; }
 
@@ -146,6 +153,8 @@ class BattleModel : public BattleStarter {
     void after_message_change();
 
     BattleContext ctx_;
+    bool warp_cursor_on_ = false;
+    int warp_cursor_x_ = 0, warp_cursor_y_ = 0;
     Marker hover_at_;  // where hover_slot's picture stood when it was pointed at
     int timer4_ms_ = kFirstTimer4Ms;
     int timer3_ms_ = kFirstTimer3Ms;

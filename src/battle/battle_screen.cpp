@@ -2,10 +2,12 @@
 
 #include <QEvent>
 #include <QEventLoop>
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 #include "battle/techniques.h"
 #include "ui/game_text.h"
+#include "ui/key_nav.h"
 #include "ui/pick_list.h"
 
 namespace lum {
@@ -32,7 +34,7 @@ QPushButton* button(const QString& caption, const char* name, QRect at, QWidget*
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(at);
-    // The screen keeps the keyboard: number keys, arrows, Esc and Space are its own.
+    // Only the panels' buttons take the keyboard (KeyNav); the developer buttons never do.
     b->setFocusPolicy(Qt::NoFocus);
     return b;
 }
@@ -41,7 +43,7 @@ QGroupBox* box(const QString& title, const char* name, QRect at, QWidget* parent
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(name);
     g->setGeometry(at);
-    g->setStyleSheet(kBoxStyle);
+    g->setStyleSheet(QString::fromLatin1(kBoxStyle) + QString::fromLatin1(KeyNav::kFocusStyle));
     g->setMouseTracking(true);
     return g;
 }
@@ -136,6 +138,7 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
 
     build_menus();
     build_item_box_and_slider();
+    build_key_groups();
 
     magic_about_l = label("magic_about_l", {kRightColumn, 216, 272, 18}, this,
                           "color: #ffe49a; font-size: 12px;");
@@ -232,7 +235,7 @@ void BattleScreen::build_menus() {
         QPushButton* b =
             button(QString::fromStdString(family_caption(f)), name.c_str(), {}, ken_box);
         connect(b, &QPushButton::clicked, this,
-                [this, f] { handle([this, f] { model_.sealed_click(f); }); });
+                [this, b, f] { press_by_pointing(b, [this, f] { model_.sealed_click(f); }); });
         b->setMouseTracking(true);
         b->installEventFilter(this);
         hovers_[b] = [this, f] { model_.sealed_hover(f); };
@@ -245,13 +248,73 @@ void BattleScreen::build_menus() {
         QPushButton* b = button(QString(), name.c_str(), {4, 20 + 25 * (s - 1), 102, 23}, menu4);
         b->setStyleSheet("font-size: 11px;");
         connect(b, &QPushButton::clicked, this,
-                [this, s] { handle([this, s] { model_.technique_click(s); }); });
+                [this, b, s] { press_by_pointing(b, [this, s] { model_.technique_click(s); }); });
         b->setMouseTracking(true);
         b->installEventFilter(this);
         hovers_[b] = [this, s] { model_.technique_hover(s); };
         technique_buttons[s] = b;
     }
     for (QGroupBox* g : {menu0, menu1, menu2, menu3, ken_box, menu4}) g->installEventFilter(this);
+}
+
+void BattleScreen::build_key_groups() {
+    nav_ = new KeyNav(this);
+    // Space stays the fast-forward: held through the enemies' half, its repeats would
+    // otherwise press the first command the moment the menu comes back.
+    nav_->keep_space();
+    commands_ = nav_->add_group({idou_b, usu_b, spa_b, Button23, Button18, Button3});
+    std::vector<QWidget*> steps{Button4};
+    for (const StepPlace& p : kSteps) steps.push_back(step_buttons[static_cast<int>(p.id)]);
+    steps.insert(steps.begin() + 6, warp_b);  // the middle of the cross, after the left steps
+    steps.push_back(nigeru_b);
+    movement_ = nav_->add_group(steps, false);  // the arrows step the unit
+    auto members = [](auto& buttons, std::initializer_list<int> order) {
+        std::vector<QWidget*> out;
+        for (int f : order) out.push_back(buttons[static_cast<size_t>(f)]);
+        return out;
+    };
+    normal_ = nav_->add_group(members(family_buttons, {1, 2, 3, 4, 5, 6, 7, 16}));
+    special_ = nav_->add_group(members(family_buttons, {8, 9, 10, 11, 12, 13, 14, 18, 15}));
+    sealed_ = nav_->add_group(members(sealed_buttons, {20, 21, 22, 23, 26, 24, 25}));
+    techniques_ = nav_->add_group(members(technique_buttons, {1, 2, 3, 4}));
+    // The list walks its rows with the arrows; Tab leads on to its buttons.
+    items_ = nav_->add_group({item_list});
+    nav_->add_group({item_use, Button22});
+}
+
+void BattleScreen::settle_focus() {
+    const BattleModel& m = model_;
+    const BattleWidgets& w = m.widgets();
+    if (!w.battle_shown) return;
+    int top = -1;
+    QWidget* start = nullptr;
+    if (m.item_box.visible) {
+        top = items_;
+    } else if (w.menu4) {
+        top = techniques_;
+    } else if (w.menu2 || w.menu3 || w.ken_box) {
+        top = w.ken_box ? sealed_ : w.menu2 ? normal_ : special_;
+        // Back from the techniques: on the family that opened them.
+        const int f = gs_.skill_family;
+        if (last_top_ == techniques_ && f > 0 && f < static_cast<int>(family_buttons.size()))
+            start = family_buttons[static_cast<size_t>(f)];
+    } else if (w.menu1) {
+        top = movement_;
+        start = Button4;  // Enter on opening only cancels
+    } else if (w.menu0) {
+        top = commands_;
+        // Back from a panel: on the command that opened it.
+        start = last_top_ == normal_       ? usu_b
+                : last_top_ == special_    ? spa_b
+                : last_top_ == techniques_ ? (gs_.skill_family >= 8 ? spa_b : usu_b)
+                : last_top_ == sealed_     ? Button23
+                : last_top_ == movement_   ? idou_b
+                : last_top_ == items_      ? Button18
+                                           : nullptr;
+    }
+    const bool keyed = by_key_ || nav_->pressing();
+    nav_->settle(top, start, keyed ? Qt::TabFocusReason : Qt::OtherFocusReason);
+    last_top_ = top;
 }
 
 void BattleScreen::build_item_box_and_slider() {
@@ -263,7 +326,6 @@ void BattleScreen::build_item_box_and_slider() {
     // The list, its description and the buttons one under another: each gets the box's width
     // for the longest item name and description.
     item_list->setGeometry(4, 20, 264, 104);
-    item_list->setFocusPolicy(Qt::NoFocus);
     item_list->setStyleSheet(
         "QListWidget { color: #f0f0f8; background: #101428; font-size: 12px; }"
         "QListWidget::item:selected { background: #5a5090; }");
@@ -333,6 +395,14 @@ void BattleScreen::handle(F f) {
         dialogs_.inform(std::string("戦闘中にエラーが発生しました。\r") + e.what());
     }
     refresh();
+}
+
+template <typename F>
+void BattleScreen::press_by_pointing(QObject* b, F press) {
+    // The mouse always points before it clicks; a key pressing a button the keys have not
+    // pointed at (its panel opened by a click) points first, so the target is drawn as then.
+    if (nav_->pressing() && pointed_ != b) handle(hovers_[b]);
+    handle(press);
 }
 
 void BattleScreen::sync_driver(QTimer* t, bool on, int ms) {
@@ -431,6 +501,7 @@ void BattleScreen::refresh() {
     sync_driver(Timer3, m.timer3_on(), m.timer3_ms());
     sync_driver(SpeechTimer, m.speech_on(), m.speech_ms());
 
+    settle_focus();
     map_cg->update();
 }
 
@@ -457,6 +528,12 @@ void BattleScreen::pause_ms(int ms) {
 }
 
 void BattleScreen::keyPressEvent(QKeyEvent* e) {
+    // A panel a key opens gets its focus by keys: the technique under it is previewed.
+    by_key_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{by_key_};
     const bool plain =
         !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (plain && e->key() >= Qt::Key_1 && e->key() <= Qt::Key_6) {
@@ -483,6 +560,11 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
         case Qt::Key_Space:
             if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(true); });
             return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!plain) break;  // Alt+Enter is the window's full screen
+            if (!e->isAutoRepeat()) handle([this] { model_.warp_enter(); });
+            return;
         default:
             break;
     }
@@ -503,6 +585,20 @@ void BattleScreen::mouseMoveEvent(QMouseEvent* e) {
 }
 
 bool BattleScreen::eventFilter(QObject* obj, QEvent* e) {
+    // The keyboard points as the mouse does: a technique or sealed sword reached by keys shows
+    // its texts and squares, and they go when the keys move on to another panel.
+    if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && hovers_.count(obj)) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
+        if (e->type() == QEvent::FocusOut) pointed_ = nullptr;
+        if (why == Qt::TabFocusReason || why == Qt::BacktabFocusReason) {
+            if (e->type() == QEvent::FocusIn) {
+                handle(hovers_[obj]);
+                pointed_ = obj;
+            } else {
+                handle([this] { model_.technique_leave(); });
+            }
+        }
+    }
     if (e->type() == QEvent::Leave && hovers_.count(obj))
         handle([this] { model_.technique_leave(); });
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {

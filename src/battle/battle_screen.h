@@ -17,6 +17,8 @@
 
 namespace lum {
 
+class KeyNav;
+
 // `TForm1`: the main screen. At start the shell lays the title box over it; then battles, painted
 // from BattleModel after every event and tick. It is also the pacing port of the battle rules:
 // "repaint now" paints at once, and a pause runs the event loop on a timer (input held back),
@@ -105,9 +107,15 @@ class BattleScreen : public ScreenPage, public Pacing {
     void build_menus();
     void build_item_box_and_slider();
     void build_developer_buttons();
+    void build_key_groups();
+    // The panel on top takes the keyboard; it starts on its first control, or on the one that
+    // opened the panel just closed.
+    void settle_focus();
     // Runs a handler of the model, then brings the widgets up to date.
     template <typename F>
     void handle(F f);
+    template <typename F>
+    void press_by_pointing(QObject* b, F press);
     void sync_driver(QTimer* t, bool on, int ms);
 
     GameState& gs_;
@@ -115,6 +123,12 @@ class BattleScreen : public ScreenPage, public Pacing {
     PictureCache pictures_;
     BattleModel model_;
     std::map<QObject*, std::function<void()>> hovers_;  // technique and sealed-sword buttons
+    KeyNav* nav_ = nullptr;
+    int commands_ = 0, movement_ = 0, normal_ = 0, special_ = 0, sealed_ = 0, techniques_ = 0,
+        items_ = 0;
+    int last_top_ = -1;
+    bool by_key_ = false;         // inside a key press of the screen itself
+    QObject* pointed_ = nullptr;  // the technique or sealed sword the keys point at
 };
 
 }  // namespace lum

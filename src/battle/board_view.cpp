@@ -138,6 +138,15 @@ void BoardView::paintEvent(QPaintEvent*) {
         p.drawRect(r.adjusted(1, 1, -1, -1));
     }
 
+    if (model_.warp_cursor_shown()) {
+        // The square a warp aimed by keys will land on: the game's gold focus frame.
+        const QRect r(model_.warp_cursor_x() * kSquarePx, model_.warp_cursor_y() * kSquarePx,
+                      kSquarePx, kSquarePx);
+        p.setPen(QPen(QColor(0xff, 0xd8, 0x60), 4));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(2, 2, -2, -2));
+    }
+
     if (w.s_l_visible && !w.s_l.empty()) {
         QFont f = font();
         f.setPixelSize(20);

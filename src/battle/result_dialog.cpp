@@ -1,9 +1,11 @@
 #include "battle/result_dialog.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
 #include "ui/game_text.h"
+#include "ui/key_nav.h"
 
 namespace lum {
 
@@ -48,9 +50,14 @@ ResultDialog::ResultDialog(GameState& gs, Sound& sound, Screens& screens,
         "QPushButton { color: #f4ecd8; background: #2a2f5c; border: 1px solid #c9b27c;"
         " border-radius: 3px; font-size: 14px; font-weight: bold; }"
         "QPushButton:hover { background: #46508c; }"
-        "QPushButton:disabled { color: #70708a; border-color: #50506a; }");
+        "QPushButton:disabled { color: #70708a; border-color: #50506a; }" +
+        QString::fromLatin1(KeyNav::kFocusStyle));
     connect(next_b, &QPushButton::clicked, this,
             [this] { handle([this] { model_.next_bClick(); }); });
+
+    setFocusPolicy(Qt::StrongFocus);
+    nav_ = new KeyNav(this);
+    nav_->add_group({next_b});
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -82,9 +89,13 @@ void ResultDialog::refresh() {
     if (Timer1->interval() != m.timer1_ms()) Timer1->setInterval(m.timer1_ms());
     if (m.timer1_on() && !Timer1->isActive()) Timer1->start();
     if (!m.timer1_on() && Timer1->isActive()) Timer1->stop();
+    // The continue button takes the keys once the last line is out.
+    nav_->settle(m.next_b_enabled ? 0 : -1);
 }
 
 void ResultDialog::FormShow() {
+    nav_->reset();
+    setFocus();
     handle([this] { model_.FormShow(); });
 }
 
@@ -95,6 +106,16 @@ void ResultDialog::FormHide() {
 void ResultDialog::mousePressEvent(QMouseEvent* e) {
     handle([this] { model_.FormMouseDown(); });
     ScreenPage::mousePressEvent(e);
+}
+
+void ResultDialog::keyPressEvent(QKeyEvent* e) {
+    // While the lines come out, Enter or Space does what a click does.
+    const int k = e->key();
+    if ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) && !e->isAutoRepeat()) {
+        handle([this] { model_.FormMouseDown(); });
+        return;
+    }
+    ScreenPage::keyPressEvent(e);
 }
 
 void ResultDialog::paintEvent(QPaintEvent*) {

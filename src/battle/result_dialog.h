@@ -9,6 +9,8 @@
 
 namespace lum {
 
+class KeyNav;
+
 // `TForm2`: the rewards after a won battle, revealed line by line; a click anywhere brings the
 // rest out at once. Painted from ResultModel after every event and tick.
 class ResultDialog : public ScreenPage {
@@ -34,6 +36,7 @@ class ResultDialog : public ScreenPage {
 
   protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
   private:
@@ -41,6 +44,7 @@ class ResultDialog : public ScreenPage {
     void handle(F f);
 
     ResultModel model_;
+    KeyNav* nav_ = nullptr;
 };
 
 }  // namespace lum

@@ -1,6 +1,5 @@
 #include "shell/title_box.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -8,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include "shell/shell_model.h"
+#include "ui/key_nav.h"
 
 namespace lum {
 
@@ -74,7 +74,8 @@ TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(
     connect(config_b, &QPushButton::clicked, this, [this] {
         if (on_settings) on_settings();
     });
-    for (QPushButton* b : {Button2, Button1, ed_b1, ed_b2, config_b}) b->installEventFilter(this);
+    // Arrows step through the visible buttons, Enter or Space presses the one chosen.
+    (new KeyNav(this))->add_group({Button2, Button1, ed_b1, ed_b2, config_b});
 
     // Each click may switch screens; the view copies the new state right after.
     connect(Button1, &QPushButton::clicked, this, [this] {
@@ -101,34 +102,6 @@ void TitleBox::refresh() {
     ed_b1->setVisible(model_.ed_b1_visible);
     ed_b2->setVisible(model_.ed_b2_visible);
     if (model_.start_box_visible && !focusWidget()) Button2->setFocus();
-}
-
-std::vector<QPushButton*> TitleBox::visible_buttons() const {
-    std::vector<QPushButton*> out;
-    for (QPushButton* b : {Button2, Button1, ed_b1, ed_b2, config_b})
-        if (b->isVisibleTo(this)) out.push_back(b);
-    return out;
-}
-
-bool TitleBox::eventFilter(QObject* obj, QEvent* e) {
-    if (e->type() != QEvent::KeyPress) return QFrame::eventFilter(obj, e);
-    auto* b = qobject_cast<QPushButton*>(obj);
-    int key = static_cast<QKeyEvent*>(e)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        b->click();
-        return true;
-    }
-    int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
-               : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
-                                                           : 0;
-    if (step == 0) return QFrame::eventFilter(obj, e);
-    auto order = visible_buttons();
-    auto it = std::find(order.begin(), order.end(), b);
-    if (it == order.end()) return false;
-    int n = static_cast<int>(order.size());
-    int i = static_cast<int>(it - order.begin());
-    order[static_cast<size_t>((i + step + n) % n)]->setFocus(Qt::TabFocusReason);
-    return true;
 }
 
 void TitleBox::paintEvent(QPaintEvent*) {

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <functional>
-#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -30,12 +29,8 @@ class TitleBox : public QFrame {
 
   protected:
     void paintEvent(QPaintEvent* e) override;
-    // Arrows step through the visible buttons, Enter presses the one chosen.
-    bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
-    std::vector<QPushButton*> visible_buttons() const;
-
     ShellModel& model_;
 };
 

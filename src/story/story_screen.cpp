@@ -1,11 +1,14 @@
 #include "story/story_screen.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QWheelEvent>
 #include <iostream>
+
+#include "ui/key_nav.h"
 
 namespace lum {
 
@@ -22,8 +25,9 @@ QPushButton* button(const QString& caption, const char* name, QRect at, QWidget*
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(at);
-    // Clicking must not take the keys that go on with the story away from the screen.
-    b->setFocusPolicy(Qt::TabFocus);
+    // Clicking must not take the keys that go on with the story away from the screen; the
+    // choices and the party box take the keyboard through KeyNav.
+    b->setFocusPolicy(Qt::NoFocus);
     return b;
 }
 
@@ -99,6 +103,7 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
 
     build_party_box();
     build_comforts();
+    build_key_groups();
 
     auto timer = [this](const char* name, int ms, auto handler) {
         auto* t = new QTimer(this);
@@ -122,6 +127,40 @@ StoryScreen::StoryScreen(GameState& gs, Sound& sound, Screens& screens, Dialogs&
             [this] { handle([this] { model_.step_animation(); }); });
 
     refresh();
+}
+
+void StoryScreen::build_key_groups() {
+    nav_ = new KeyNav(this);
+    choice_ = nav_->add_group({BitBtn6, BitBtn7});
+    choice2_ = nav_->add_group({BitBtn2, BitBtn3});
+    classes_ = nav_->add_group({class_buttons.begin(), class_buttons.end()});
+    attrs_ = nav_->add_group({attr_buttons.begin(), attr_buttons.end()});
+    oaths_ = nav_->add_group({oath_buttons.begin(), oath_buttons.end()});
+    ok_ = nav_->add_group({party_ok_b});
+    // On the buttons themselves: a sheet on their boxes would restyle the labels too.
+    for (QPushButton* b : sel_box->findChildren<QPushButton*>() +
+                              sel_box2->findChildren<QPushButton*>() +
+                              party_box->findChildren<QPushButton*>())
+        b->setStyleSheet(KeyNav::kFocusStyle);
+}
+
+void StoryScreen::settle_focus() {
+    const StoryModel& m = model_;
+    const PartyBox& p = m.party;
+    // The backlog keeps the keys while it is open.
+    if (m.backlog_open()) return;
+    int top = -1;
+    if (m.sel_box_visible)
+        top = choice_;
+    else if (m.sel_box2_visible)
+        top = choice2_;
+    else if (p.visible)
+        top = p.party_ok_b_enabled   ? ok_
+              : p.state_box1_visible ? classes_
+              : p.state_box2_visible ? attrs_
+              : p.state_box3_visible ? oaths_
+                                     : -1;
+    nav_->settle(top);
 }
 
 StoryScreen::~StoryScreen() {
@@ -186,6 +225,7 @@ void StoryScreen::build_comforts() {
     backlog_text->installEventFilter(this);
     backlog_close_b =
         button(QStringLiteral("閉じる"), "backlog_close_b", {362, 422, 81, 25}, backlog_box);
+    backlog_close_b->setFocusPolicy(Qt::TabFocus);  // Tab from the text reaches it
     connect(backlog_close_b, &QPushButton::clicked, this, [this] {
         handle([this] { model_.close_backlog(); });
         setFocus();
@@ -337,6 +377,7 @@ void StoryScreen::refresh() {
                                     : QString());
     if (!m.backlog_open() && backlog_box->isVisible()) backlog_box->hide();
 
+    settle_focus();
     map_cg->update();
     my_cg->update();
     edit_box->update();
@@ -438,6 +479,13 @@ bool StoryScreen::eventFilter(QObject* obj, QEvent* e) {
             return close();
         return ScreenPage::eventFilter(obj, e);
     }
+    // A class reached by keys shows its texts, as pointing at it does.
+    const bool keyed_in = e->type() == QEvent::FocusIn &&
+                          (static_cast<QFocusEvent*>(e)->reason() == Qt::TabFocusReason ||
+                           static_cast<QFocusEvent*>(e)->reason() == Qt::BacktabFocusReason);
+    if (keyed_in)
+        for (int i = 0; i < int(class_buttons.size()); ++i)
+            if (obj == class_buttons[i]) handle([this, i] { model_.party.class_hover(i); });
     if (e->type() == QEvent::MouseMove || e->type() == QEvent::Enter) {
         for (int i = 0; i < int(class_buttons.size()); ++i)
             if (obj == class_buttons[i]) {

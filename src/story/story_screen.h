@@ -17,6 +17,8 @@ class QTextBrowser;
 
 namespace lum {
 
+class KeyNav;
+
 // `TForm4`: story scripts and character creation. The widgets mirror StoryModel after every
 // event and tick.
 class StoryScreen : public ScreenPage {
@@ -96,6 +98,10 @@ class StoryScreen : public ScreenPage {
   private:
     void build_party_box();
     void build_comforts();
+    void build_key_groups();
+    // A choice, or the new member's box, takes the keyboard while it shows: the choice on
+    // its first answer, the box on its step's first button and then on 「→OK」.
+    void settle_focus();
     void open_backlog();
     // Runs a handler of the model, then brings the widgets up to date.
     template <typename F>
@@ -106,6 +112,8 @@ class StoryScreen : public ScreenPage {
     QImageCanvas canvas_;
     StoryModel model_;
     QTimer* anim_timer_;
+    KeyNav* nav_ = nullptr;
+    int choice_ = 0, choice2_ = 0, classes_ = 0, attrs_ = 0, oaths_ = 0, ok_ = 0;
 };
 
 }  // namespace lum

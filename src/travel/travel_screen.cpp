@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "ui/game_text.h"
+#include "ui/key_nav.h"
 #include "ui/pick_list.h"
 #include "ui/status_panel_view.h"
 
@@ -295,6 +296,22 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
             [this] { handle([this] { model_.Button15Click(); }); });
     connect(Button16, &QPushButton::clicked, this,
             [this] { handle([this] { model_.Button16Click(); }); });
+
+    for (QPushButton* b : {BitBtn18, Button15, Button16}) b->setFocusPolicy(Qt::NoFocus);
+    // Enter presses the button with the keys, the arrows step through a panel's buttons; Tab
+    // keeps walking the places and the rest in the screen's own order.
+    auto* nav = new KeyNav(this);
+    nav->keep_tab();
+    for (std::vector<QWidget*> g :
+         std::initializer_list<std::vector<QWidget*>>{{BitBtn4, BitBtn5, BitBtn12, Button1},
+                                                      {Button3, settings},
+                                                      {item_use},
+                                                      {BitBtn17, BitBtn19},
+                                                      {BitBtn8},
+                                                      {BitBtn6}}) {
+        for (QWidget* w : g) w->setStyleSheet(KeyNav::kFocusStyle);
+        nav->add_group(g);
+    }
 
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WidgetWithChildrenShortcut);

@@ -11,6 +11,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "ui/focus_ring.h"
+
 namespace lum {
 
 namespace {
@@ -182,6 +184,7 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
         if (on_change) on_change(s_);
     });
     connect(close_b, &QPushButton::clicked, this, &QDialog::accept);
+    focus_ring = new FocusRing(this);
     music_tb->setFocus();
 }
 

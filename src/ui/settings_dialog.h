@@ -17,6 +17,8 @@ class QSpinBox;
 
 namespace lum {
 
+class FocusRing;
+
 // 設定: the player's settings, each applied the moment it changes (through on_change), and
 // the keys of every screen. Opened from the title box, the travel screen and F2.
 class SettingsDialog : public QDialog {
@@ -43,6 +45,7 @@ class SettingsDialog : public QDialog {
     QComboBox* font_cmb = nullptr;
     QPushButton* defaults_b = nullptr;
     QPushButton* close_b = nullptr;
+    FocusRing* focus_ring = nullptr;
 
   private:
     void show_values();

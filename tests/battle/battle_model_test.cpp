@@ -477,6 +477,46 @@ TEST(BattleKeys, NumbersEscapeAndArrowsOnlyReachWhatTheMouseCould) {
     EXPECT_EQ(r.gs.player_phase, 4);
 }
 
+// A warp waiting for its square is aimed by the arrows (from the actor's square, kept on the
+// board) and chosen with Enter, with the same refusal as a click on an occupied square.
+TEST(BattleKeys, ArmedWarpIsAimedWithArrowsAndEnter) {
+    ModelRig r;
+    r.put(1, 6, 2);
+    r.put(11, 5, 2);
+    r.open_turn();
+    r.m.warp_enter();  // nothing armed: nothing happens
+    EXPECT_TRUE(r.dialogs.log.empty());
+    r.gs.skill_family = 14;
+    r.gs.skill_slot = 4;
+    r.w().warp_click_armed = true;
+    r.w().menu0 = false;
+    EXPECT_FALSE(r.m.warp_cursor_shown());
+
+    r.m.arrow(Arrow::right);  // off the board: stays on the actor's square
+    EXPECT_TRUE(r.m.warp_cursor_shown());
+    EXPECT_EQ(r.m.warp_cursor_x(), 6);
+    EXPECT_EQ(r.m.warp_cursor_y(), 2);
+    EXPECT_EQ(r.gs.chara[1].x, 6);  // moving the cursor does not step
+    r.m.arrow(Arrow::left);
+    r.m.warp_enter();  // the enemy's square
+    EXPECT_EQ(r.dialogs.log, std::vector<std::string>{"inform:そこには移動できません"});
+    EXPECT_TRUE(r.w().warp_click_armed);
+
+    r.m.arrow(Arrow::up);
+    r.m.arrow(Arrow::up);
+    r.m.arrow(Arrow::up);  // row 0 is the top
+    r.m.arrow(Arrow::left);
+    EXPECT_EQ(r.m.warp_cursor_x(), 4);
+    EXPECT_EQ(r.m.warp_cursor_y(), 0);
+    r.m.warp_enter();
+    EXPECT_FALSE(r.w().warp_click_armed);
+    EXPECT_FALSE(r.m.warp_cursor_shown());
+    EXPECT_EQ(r.gs.chara[1].x, 4);
+    EXPECT_EQ(r.gs.chara[1].y, 0);
+    EXPECT_EQ(r.w().moji_l, "U1はワープした");
+    EXPECT_EQ(r.gs.player_phase, 2);
+}
+
 TEST(BattleKeys, WaitCommandByKeySix) {
     ModelRig r;
     r.put(1, 6, 0);

@@ -24,7 +24,7 @@ for _ in $(seq 1 40); do
   sleep 0.25
   import -window "$win" "$2/battle_window.png"
   c=$(convert "$2/battle_window.png" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
-  [ "$c" = "42,47,92" ] && break
+  [ "$c" = "74,66,116" ] && break
 done
 close_game $pid "$win" game.log
 INNER
@@ -37,7 +37,7 @@ grep -qx '_NET_WM_NAME(UTF8_STRING) = "【ルミナリア】 ver1.2"' "$work/tit
 speech="$artifacts/battle_speech.png"
 shot="$artifacts/battle_window.png"
 # The board is a drawn map with units; the speech line lies dark over its foot with light text;
-# once the turn opens, the command menu's first button has its own colour.
+# once the turn opens, the command menu's first button is lit: it has the keys.
 board=$(convert "$shot" -crop 448x320+1+1 +repage -colorspace Gray -format '%[fx:standard_deviation]' info:)
 line_dark=$(convert "$speech" -crop 440x8+5+306 +repage -colorspace Gray -format '%[fx:mean]' info:)
 line_text=$(convert "$speech" -crop 440x30+5+278 +repage -colorspace Gray -format '%[fx:maxima]' info:)
@@ -45,5 +45,5 @@ button=$(convert "$shot" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx
 echo "board spread: $board, speech line: mean $line_dark max $line_text, 移動 button: $button"
 awk -v s="$board" -v d="$line_dark" -v t="$line_text" 'BEGIN { exit !(s > 0.05 && d < 0.3 && t > 0.8) }' || {
   echo "the battle screen does not look drawn"; exit 1; }
-[ "$button" = "42,47,92" ] || { echo "the command menu did not open"; exit 1; }
+[ "$button" = "74,66,116" ] || { echo "the command menu did not open"; exit 1; }
 echo "screenshots: $speech $shot"

@@ -229,7 +229,11 @@ class BattleScreenTest : public QObject {
         QTest::mouseClick(r.clear_l4, Qt::LeftButton);  // the MVP line takes the click too
         QTRY_VERIFY_WITH_TIMEOUT(r.next_b->isEnabled(), 1000);
         h.gs().script_pos = 37;
-        h.click(r.next_b);
+        // By keys: the button has them once it is enabled; Tab keeps them there, Space presses.
+        QTRY_COMPARE_WITH_TIMEOUT(focused(&r), r.next_b, 1000);
+        press(&r, Qt::Key_Tab);
+        QCOMPARE(focused(&r), r.next_b);
+        press(&r, Qt::Key_Space);
         QVERIFY(h.shows(ScreenId::story));
         QCOMPARE(int(h.gs().script_pos), 0);
         QCOMPARE(h.gs().char_pos, 0);
@@ -369,6 +373,124 @@ class BattleScreenTest : public QObject {
         QCOMPARE(s.Timer3->interval(), 1092);
     }
 
+    // A whole battle with the hands on the keyboard: each panel opens on its first control,
+    // arrows and Tab only move the focus, Enter presses, Esc goes back to the control that
+    // opened the panel, and the result dialog continues on Enter.
+    void skillsItemsAndResultByKeysAlone() {
+        Harness h("keys_alone");
+        h.new_game();
+        BattleScreen& s = h.screen();
+        s.TrackBar1->setValue(9);
+        h.random_battle_from_travel(3, 62);
+        h.wait_for_turn();
+        QTRY_COMPARE(focused(&s), s.idou_b);
+
+        // Movement: on 「cancel」, and the arrows still step.
+        press(&s, Qt::Key_Return);
+        QVERIFY(h.visible(s.menu1));
+        QCOMPARE(focused(&s), s.Button4);
+        press(&s, Qt::Key_Left);
+        QCOMPARE(int(h.gs().chara[1].x), 4);
+        h.wait_for_turn();
+        QTRY_COMPARE(focused(&s), s.idou_b);
+
+        // Focus alone opens nothing; Enter on 通常技 opens the families on the first.
+        press(&s, Qt::Key_Down);
+        QCOMPARE(focused(&s), s.usu_b);
+        QVERIFY(!h.visible(s.menu2));
+        press(&s, Qt::Key_Up);
+        press(&s, Qt::Key_Up);  // wraps past the first command
+        QCOMPARE(focused(&s), s.Button3);
+        QVERIFY(h.visible(s.menu0) && !h.visible(s.menu1));
+        press(&s, Qt::Key_Down);
+        press(&s, Qt::Key_Down);
+        press(&s, Qt::Key_Return);
+        QVERIFY(h.visible(s.menu2));
+        QCOMPARE(focused(&s), s.family_buttons[1]);
+        QVERIFY(!h.visible(s.menu4));
+        press(&s, Qt::Key_Tab);  // to the commands and back
+        QCOMPARE(focused(&s), s.idou_b);
+        press(&s, Qt::Key_Backtab);
+        QCOMPARE(focused(&s), s.family_buttons[1]);
+
+        // The techniques open on the first, and the one the keys reach is previewed.
+        press(&s, Qt::Key_Return);
+        QVERIFY(h.visible(s.menu4));
+        QCOMPARE(focused(&s), s.technique_buttons[1]);
+        press(&s, Qt::Key_Down);
+        QCOMPARE(focused(&s), s.technique_buttons[2]);
+        QCOMPARE(
+            s.magic_about_l->text(),
+            QStringLiteral("哀古力：") + QString::fromStdString(h.gs().skill_table[1][2].text1));
+        QCOMPARE(h.gs().chara[11].hp, 62);
+        press(&s, Qt::Key_Escape);
+        QVERIFY(!h.visible(s.menu4) && h.visible(s.menu2));
+        QCOMPARE(focused(&s), s.family_buttons[1]);
+        QVERIFY(s.magic_about_l->text().isEmpty());
+        press(&s, Qt::Key_Escape);
+        QVERIFY(!h.visible(s.menu2));
+        QCOMPARE(focused(&s), s.usu_b);
+
+        // Space from a focused command fast-forwards and presses nothing.
+        QTest::keyPress(focused(&s), Qt::Key_Space);
+        QCOMPARE(s.Timer4->interval(), 312);
+        QTest::keyRelease(focused(&s), Qt::Key_Space);
+        QCOMPARE(s.Timer4->interval(), 728);
+        QVERIFY(!h.visible(s.menu2));
+
+        // 正拳突き by Enter: 体力 30 + 哀古 1 / 3.
+        press(&s, Qt::Key_Return);
+        press(&s, Qt::Key_Return);
+        h.gs().rng.script({0});  // no 1-in-30 failure
+        press(&s, Qt::Key_Return);
+        QCOMPARE(h.gs().chara[11].hp, 32);
+        h.wait_for_turn();
+
+        // The item box by keys: the list takes the focus, a row is chosen by moving onto it,
+        // and Tab reaches 「アイテム使用」.
+        h.gs().chara[1].hp = 470;
+        press(&s, Qt::Key_5);
+        QVERIFY(h.visible(s.item_box));
+        QCOMPARE(focused(&s), static_cast<QWidget*>(s.item_list));
+        QVERIFY(s.item_about->text().isEmpty());
+        press(&s, Qt::Key_Down);
+        QCOMPARE(s.item_about->text(), QStringLiteral("ひとりのＨｐを回復する。"));
+        press(&s, Qt::Key_Tab);
+        QCOMPARE(focused(&s), s.item_use);
+        press(&s, Qt::Key_Return);
+        QCOMPARE(h.gs().chara[1].hp, 490);
+        h.wait_for_turn();
+
+        // 特殊技 with nothing learned: the keys stay on the commands, Esc comes back to it.
+        press(&s, Qt::Key_3);
+        QVERIFY(h.visible(s.menu3) && h.visible(s.Label3));
+        QCOMPARE(focused(&s), s.idou_b);
+        press(&s, Qt::Key_Escape);
+        QVERIFY(!h.visible(s.menu3));
+        QCOMPARE(focused(&s), s.spa_b);
+
+        // 崩拳 ends it: 30 + 2 x 1. A number key works from a focused button too.
+        press(&s, Qt::Key_2);
+        QCOMPARE(focused(&s), s.family_buttons[1]);
+        press(&s, Qt::Key_Return);
+        press(&s, Qt::Key_Up);  // wraps to the fourth
+        QCOMPARE(focused(&s), s.technique_buttons[4]);
+        h.gs().rng.script({0});  // no 1-in-30 failure
+        press(&s, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(h.shows(ScreenId::result), 8000);
+
+        // The result: Enter brings the lines out as a click does, then presses 「RETURN」.
+        ResultDialog& r = h.result();
+        QVERIFY(!r.next_b->isEnabled());
+        press(&r, Qt::Key_Return);
+        QCOMPARE(r.Timer1->interval(), 10);
+        QVERIFY(h.shows(ScreenId::result));
+        QTRY_COMPARE_WITH_TIMEOUT(focused(&r), r.next_b, 1000);
+        press(&r, Qt::Key_Return);
+        QVERIFY(h.shows(ScreenId::travel));
+        QVERIFY(!h.shows(ScreenId::result));
+    }
+
     void sliderPositionIsRememberedBetweenRuns() {
         // The speed goes with the player's settings: a second run over the same settings file
         // starts at the tempo the first one left.
@@ -414,7 +536,10 @@ class BattleScreenTest : public QObject {
         QImage menu = s.grab().toImage();
         menu.save(QString::fromStdString((out / "battle_command_menu.png").string()));
         QCOMPARE(menu.size(), QSize(725, 493));
-        QCOMPARE(menu.pixelColor(452 + 8, 20 + 4), QColor(0x2a, 0x2f, 0x5c));           // 移動
+        // 移動 has the keys: the game's gold frame around a lighter face.
+        QCOMPARE(menu.pixelColor(452 + 8, 20 + 4), QColor(0x4a, 0x42, 0x74));
+        QCOMPARE(menu.pixelColor(452 + 5, 20 + 14), QColor(0xff, 0xd8, 0x60));
+        QCOMPARE(menu.pixelColor(452 + 5, 20 + 32 + 14), QColor(0x2a, 0x2f, 0x5c));     // 通常技
         QCOMPARE(menu.pixelColor(452 + 8, 20 + 5 * 32 + 4), QColor(0x2a, 0x2f, 0x5c));  // 待機
         // The acting hero stands opaque on its square: its picture's own background shows.
         const QImage hero(QString::fromStdString((h.dir / "cg" / "char0.bmp").string()));
@@ -432,6 +557,10 @@ class BattleScreenTest : public QObject {
 
         h.click(s.usu_b);
         h.click(s.family_buttons[1]);
+        // Opened by the mouse: the first technique has the keys but shows nothing (and draws
+        // nothing) until it is pointed at.
+        QCOMPARE(focused(&s), s.technique_buttons[1]);
+        QVERIFY(s.magic_about_l->text().isEmpty());
         QTest::mouseMove(s.technique_buttons[1], QPoint(20, 8));
         QImage tech = s.grab().toImage();
         tech.save(QString::fromStdString((out / "battle_technique_panel.png").string()));

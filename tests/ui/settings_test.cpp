@@ -20,6 +20,7 @@
 #include "shell/router.h"
 #include "shell/title_box.h"
 #include "support/write_faults.h"
+#include "ui/focus_ring.h"
 #include "ui/settings_dialog.h"
 #include "ui_support.h"
 
@@ -310,6 +311,13 @@ class SettingsTest : public QObject {
         when_dialog_opens([&](SettingsDialog& d) {
             seen = true;
             QCOMPARE(d.text_speed_tb->value(), 9);
+            // The control with the keys wears the gold frame, and the frame follows Tab.
+            QTRY_VERIFY(d.focus_ring->isVisible());
+            QCOMPARE(d.focus_ring->geometry(), FocusRing::around(d.music_tb, &d));
+            QTest::keyClick(d.music_tb, Qt::Key_Tab);
+            QWidget* next = d.focusWidget();
+            QVERIFY(next && next != d.music_tb);
+            QCOMPARE(d.focus_ring->geometry(), FocusRing::around(next, &d));
         });
         QTest::keyClick(&app.window(), Qt::Key_F2);
         QVERIFY(seen);

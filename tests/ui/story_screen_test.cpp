@@ -260,8 +260,63 @@ class StoryScreenTest : public QObject {
         QTest::keyRelease(h.story, Qt::Key_Control);
         QVERIFY(!h.model().fast_forward());
         QCOMPARE(int(h.gs().script_pos), 3);
-        QTest::mouseClick(h.story->BitBtn2, Qt::LeftButton);
+        // The choice takes the keys on its first answer; moving does not answer, Enter does.
+        QCOMPARE(focused(h.story), h.story->BitBtn2);
+        press(h.story, Qt::Key_Down);
+        QCOMPARE(focused(h.story), h.story->BitBtn3);
+        press(h.story, Qt::Key_Down);
+        QCOMPARE(focused(h.story), h.story->BitBtn2);
+        press(h.story, Qt::Key_Up);
+        QCOMPARE(int(h.gs().script_pos), 3);
+        QVERIFY(h.story->sel_box2->isVisible());
+        press(h.story, Qt::Key_Return);
         QCOMPARE(int(h.gs().script_pos), 4);
+        QCOMPARE(h.model().backlog.lines().back().text, std::string("→いいえ"));
+        QCOMPARE(focused(h.story), static_cast<QWidget*>(h.story));
+    }
+
+    // The new member's box with the keyboard alone: each step starts on its first button, the
+    // arrows only move (a class reached shows its texts), Enter or Space chooses, and the box
+    // ends on 「→OK」.
+    void partyBoxByKeys() {
+        Harness h("story_party_keys");
+        h.stage(12, {{9, "ルクサ"}, {0, "よろしく"}, {17, ""}});
+        QVERIFY(h.start());
+        h.gs().job_table[1].about = "剣の道";
+        QVERIFY(h.story->open_scene("story12"));
+        QTRY_VERIFY(h.story->party_box->isVisible());
+        QCOMPARE(focused(h.story), h.story->class_buttons[0]);
+        const byte job = h.gs().chara[2].job;
+        press(h.story, Qt::Key_Down);
+        QCOMPARE(focused(h.story), h.story->class_buttons[1]);
+        QCOMPARE(h.story->job_about_l3->text(), QStringLiteral("剣の道"));
+        QCOMPARE(h.gs().chara[2].job, job);
+        QVERIFY(!h.story->state_box2->isVisible());
+        press(h.story, Qt::Key_Return);
+        QCOMPARE(h.gs().chara[2].job, byte(1));
+
+        QVERIFY(h.story->state_box2->isVisible());
+        QCOMPARE(focused(h.story), h.story->attr_buttons[0]);
+        press(h.story, Qt::Key_Up);  // wraps to the last
+        QCOMPARE(focused(h.story), h.story->attr_buttons[9]);
+        const int speed = h.gs().chara[2].speed;
+        press(h.story, Qt::Key_Space);
+        QVERIFY(h.gs().chara[2].speed > speed);
+
+        QVERIFY(h.story->state_box3->isVisible());
+        QCOMPARE(focused(h.story), h.story->oath_buttons[0]);
+        press(h.story, Qt::Key_Left);
+        QCOMPARE(focused(h.story), h.story->oath_buttons[19]);
+        press(h.story, Qt::Key_Return);
+        QCOMPARE(h.gs().chara[2].oath, 20);
+
+        QCOMPARE(focused(h.story), h.story->party_ok_b);
+        press(h.story, Qt::Key_Tab);  // no other group shows: it stays
+        QCOMPARE(focused(h.story), h.story->party_ok_b);
+        press(h.story, Qt::Key_Return);
+        QVERIFY(!h.story->party_box->isVisible());
+        QCOMPARE(int(h.gs().script_pos), 1);
+        QCOMPARE(h.sounds.back(), std::string("ok"));
     }
 
     // The quick menu, the backlog and auto mode by mouse and by keys.

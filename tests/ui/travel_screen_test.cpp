@@ -187,6 +187,32 @@ class TravelScreenTest : public QObject {
         QCOMPARE(t.item_about->text(), QString::fromStdString(gs.item_table[1].text));
     }
 
+    // Tab walks what the player can see and never the developer buttons past the edge; the
+    // arrows step through the right-hand buttons without pressing them, Enter presses.
+    void buttonsByKeys() {
+        Harness h(copy_game("buttons_keys"));
+        h.new_game();
+        TravelScreen& t = h.travel();
+        t.place_button("m0")->setFocus(Qt::TabFocusReason);
+        QSet<QString> reached;
+        for (int i = 0; i < 60; ++i) {
+            press(&t, Qt::Key_Tab);
+            QWidget* f = focused(&t);
+            QVERIFY(f && f->isVisibleTo(&t));
+            QVERIFY2(QRect(QPoint(), t.client_size()).contains(f->mapTo(&t, QPoint())),
+                     qPrintable(f->objectName()));
+            reached << f->objectName();
+        }
+        QVERIFY(reached.contains("BitBtn4") && reached.contains("Button1"));
+        t.BitBtn12->setFocus(Qt::TabFocusReason);
+        press(&t, Qt::Key_Down);
+        QCOMPARE(focused(&t), t.Button1);
+        QVERIFY(!shown(t.findChild<QWidget*>("hyoji_box"), &t));
+        press(&t, Qt::Key_Return);
+        h.tick();
+        QVERIFY(shown(t.findChild<QWidget*>("hyoji_box"), &t));
+    }
+
     void everyRegionShowsItsMap() {
         Harness h(copy_game("regions"));
         h.new_game();

@@ -112,6 +112,16 @@ void start_new_game(App& app, FakeDialogs& dialogs) {
     QVERIFY(QTest::qWaitForWindowActive(&app.window()));
 }
 
+QWidget* focused(QWidget* any) {
+    return any->window()->focusWidget();
+}
+
+void press(QWidget* any, Qt::Key key, Qt::KeyboardModifiers mods) {
+    QWidget* to = focused(any);
+    QVERIFY(to);
+    QTest::keyClick(to, key, mods);
+}
+
 std::string file_bytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});

@@ -3,6 +3,7 @@
 // Shared pieces of the offscreen UI tests: fake message boxes and sound, and a throw-away
 // game folder with a complete, small data set.
 
+#include <QWidget>
 #include <deque>
 #include <filesystem>
 #include <string>
@@ -45,6 +46,11 @@ std::string file_bytes(const std::filesystem::path& p);
 
 // Title → 最初からする → はい: the travel screen of a new game, its window active for keys.
 void start_new_game(App& app, FakeDialogs& dialogs);
+
+// The widget that has the keyboard in `any`'s window, and a key pressed and released there as
+// a player's key would be (so the focused control, not a chosen widget, gets it first).
+QWidget* focused(QWidget* any);
+void press(QWidget* any, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 
 // Removes every folder make_game_dir made in this process.
 void remove_game_dirs();
