@@ -369,7 +369,7 @@ void StoryScreen::refresh() {
     if (!animate) anim_timer_->stop();
     sync_timer(AutoTimer, {m.auto_mode(), kAutoBeatMs});
 
-    quick_menu->setVisible(!m.text_box_hidden && !m.backlog_open());
+    quick_menu->setVisible(!m.text_box_hidden && !m.backlog_open() && !p.visible);
     auto_b->setChecked(m.auto_mode());
     skip_b->setChecked(m.skip_mode());
     mode_l->setText(m.auto_mode()   ? QStringLiteral("AUTO")

@@ -190,6 +190,7 @@ class StoryScreenTest : public QObject {
         QVERIFY(h.story->open_scene("story12"));
         QTRY_VERIFY(h.story->party_box->isVisible());
         QCOMPARE(h.story->party_box->pos(), QPoint(0, 0));
+        QVERIFY(!h.story->quick_menu->isVisible());  // nothing lies over the box
         QCOMPARE(h.story->party_box->title(), QStringLiteral("ルクサ"));
         QCOMPARE(h.story->state_box_l->text(), QStringLiteral("▼ルクサのｸﾗｽを選択して下さい"));
         QVERIFY(!h.story->party_ok_b->isEnabled());
