@@ -254,8 +254,7 @@ void BattleModel::unit_hover(int slot) {
     if (ctx_.w.speech_running) return;
     ctx_.gs.sel_unit = static_cast<byte>(slot);
     hover_slot = slot;
-    const UnitSprite& s = party ? ctx_.w.party[slot] : ctx_.w.enemy[slot - 10];
-    hover_at_ = {s.left, s.top};
+    hover_at_ = {sprite_of(slot).left, sprite_of(slot).top};
 }
 
 void BattleModel::FormMouseMove() {
@@ -346,8 +345,7 @@ void BattleModel::Timer1Timer() {
     // The frame marks the unit under the pointer: once that unit moves on or leaves the
     // board, the pointer is no longer over it.
     if (hover_slot != 0) {
-        const UnitSprite& s =
-            hover_slot <= kLastParty ? ctx_.w.party[hover_slot] : ctx_.w.enemy[hover_slot - 10];
+        const UnitSprite& s = sprite_of(hover_slot);
         if (ctx_.gs.chara_at(hover_slot).state == kStateEmpty || !s.visible ||
             s.left != hover_at_.left || s.top != hover_at_.top)
             hover_slot = 0;

@@ -144,6 +144,10 @@ class BattleModel : public BattleStarter {
     bool awaiting_command() const;
 
   private:
+    // The picture of a party (1..5) or enemy (11..15) slot on the board.
+    const UnitSprite& sprite_of(int slot) const {
+        return slot <= kLastParty ? ctx_.w.party[slot] : ctx_.w.enemy[slot - 10];
+    }
     struct Busy;
     bool turn_open() const;
     void refresh_skill_buttons();

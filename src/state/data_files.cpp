@@ -256,9 +256,12 @@ struct PairRead {
 
 // The values my.dat asks for that the game never writes: records 28..30.
 int unsaved_values() {
-    DatWriter w("my.dat");
-    write_chara(w, TChara{});
-    return (kCharaCount - kSavedCharas) * w.lines();
+    static const int n = [] {
+        DatWriter w("my.dat");
+        write_chara(w, TChara{});
+        return (kCharaCount - kSavedCharas) * w.lines();
+    }();
+    return n;
 }
 
 // The line count of a whole file as the game writes it.

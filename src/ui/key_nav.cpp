@@ -87,8 +87,7 @@ bool KeyNav::eventFilter(QObject* obj, QEvent* e) {
     if (tab && keep_tab_) return false;
     if (obj == screen_) {
         // Tab from the screen itself enters the first panel on show.
-        if (press && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab))
-            return jump(-1, k->key() == Qt::Key_Tab ? 1 : -1);
+        if (press && tab) return jump(-1, k->key() == Qt::Key_Tab ? 1 : -1);
         return false;
     }
     if (g < 0) return false;
