@@ -33,7 +33,7 @@ void open_next_party_turn(BattleContext& ctx) {
 
     // A spirit acts without being announced.
     if (gs.cur_unit <= 6 && gs.chara[gs.cur_unit].state == kStateNormal)
-        ctx.w.moji_l = gs.chara[gs.cur_unit].name + "の攻撃";
+        ctx.say(gs.chara[gs.cur_unit].name + "の攻撃");
     if (gs.cur_unit < 6) {
         ctx.w.menu0_caption = gs.chara[gs.cur_unit].name;
         ctx.w.menu0 = true;
@@ -49,7 +49,7 @@ void open_next_party_turn(BattleContext& ctx) {
 
 void wait_command(BattleContext& ctx) {
     ctx.hide_command_menus();
-    ctx.w.moji_l = ctx.actor().name + "は待機した";
+    ctx.say(ctx.actor().name + "は待機した");
     ctx.gs.player_phase = 1;
     ctx.sound.play_step_sound();
 }
@@ -69,26 +69,26 @@ int party_half_tick(BattleContext& ctx) {
             if (r <= 1) {
                 int n = 1 + gs.random(2);
                 add_sat(a.aiko_power, n);
-                ctx.w.moji_l = a.name + "の哀古が" + num(n) + "上がった";
+                ctx.say(a.name + "の哀古が" + num(n) + "上がった");
             } else if (r <= 3) {
                 int n = 1 + gs.random(2);
                 add_sat(a.mp, n);
                 if (a.mp > a.max_mp) a.mp = a.max_mp;
-                ctx.w.moji_l = a.name + "のＭｐが" + num(n) + "上がった";
+                ctx.say(a.name + "のＭｐが" + num(n) + "上がった");
             } else {
                 int n = 4 + gs.random(2);
                 add_sat(a.exp, n);
-                ctx.w.moji_l = a.name + "の経験値が" + num(n) + "上がった";
+                ctx.say(a.name + "の経験値が" + num(n) + "上がった");
             }
             gs.player_phase = 4;
             break;
         }
         case 2:
-            ctx.w.moji_l = gs.player_act_msg;
+            ctx.say(gs.player_act_msg);
             gs.player_phase = 3;
             break;
         case 3:
-            ctx.w.moji_l = gs.player_result_msg;
+            ctx.say(gs.player_result_msg);
             gs.player_phase = 4;
             ctx.pacing.repaint_now();
             check_battle_end(ctx);
@@ -116,7 +116,7 @@ int enemy_half_tick(BattleContext& ctx) {
             gs.enemy_result_msg.clear();
             while (gs.cur_unit <= 16 && !can_act(gs.chara[gs.cur_unit])) ++gs.cur_unit;
             if (gs.cur_unit < 16) {
-                ctx.w.moji_l = gs.chara[gs.cur_unit].name + "の攻撃";
+                ctx.say(gs.chara[gs.cur_unit].name + "の攻撃");
                 gs.enemy_phase = 1;
             } else {
                 gs.cur_unit = 0;
@@ -127,10 +127,10 @@ int enemy_half_tick(BattleContext& ctx) {
         case 1:
             gs.enemy_phase = 2;
             enemy_act(ctx);
-            ctx.w.moji_l = gs.enemy_act_msg;
+            ctx.say(gs.enemy_act_msg);
             break;
         case 2:
-            ctx.w.moji_l = gs.enemy_result_msg;
+            ctx.say(gs.enemy_result_msg);
             for (int k = 0; k < 3; ++k) ctx.w.markers[k].left = kOffBoardLeft;
             ctx.w.s_l_visible = false;
             ctx.w.s_l2_visible = false;

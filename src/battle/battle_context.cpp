@@ -28,4 +28,32 @@ void BattleContext::hide_command_menus() {
     w.menu0 = w.menu1 = w.menu2 = w.menu3 = w.menu4 = w.ken_box = false;
 }
 
+void BattleContext::say(const std::string& text) {
+    // The same text again while it still shows is no new message (an item's message stays
+    // on the line as its result).
+    if (!text.empty() && text != w.moji_l) w.log.push_back(text);
+    w.moji_l = text;
+}
+
+void BattleContext::inform(const std::string& text) {
+    w.log.push_back(text);
+    if (gathering && !gs.one_box_per_message)
+        gathered.push_back(text);
+    else
+        dialogs.inform(text);
+}
+
+void BattleContext::gather_boxes() {
+    gathering = true;
+}
+
+void BattleContext::show_gathered() {
+    gathering = false;
+    if (gathered.empty()) return;
+    std::string all;
+    for (const std::string& t : gathered) all += (all.empty() ? "" : "\r") + t;
+    gathered.clear();
+    dialogs.inform(all);
+}
+
 }  // namespace lum

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "state/game_state.h"
 #include "state/numbers.h"
@@ -62,7 +63,8 @@ struct StepButtons {
 struct BattleWidgets {
     bool battle_shown = false;  // the battle screen is the one visible
 
-    std::string moji_l;   // the message line
+    std::string moji_l;            // the message line
+    std::vector<std::string> log;  // this battle's messages, line and boxes, oldest first
     std::string moji_l2;  // enemy speech before a battle
     bool moji_l2_visible = false;
     std::deque<std::string> speech;  // lines still to come before the first turn
@@ -116,6 +118,17 @@ struct BattleContext {
     void place_marker(int k, int column, int row);  // k = 0..4, board square
     void hide_command_menus();                      // menu0, menu1, ken_box, menu2, menu3, menu4
     void set_timers(bool on) { w.timer3 = w.timer4 = on; }
+
+    // The battle's messages. Each goes into the log as it is shown.
+    void say(const std::string& text);  // the message line
+    void inform(const std::string& text);
+    // Boxes informed between these two show as one box, their texts one under another, unless
+    // the player keeps one box per message.
+    void gather_boxes();
+    void show_gathered();
+
+    std::vector<std::string> gathered{};
+    bool gathering = false;
 };
 
 }  // namespace lum

@@ -32,12 +32,14 @@ void enemy_falls(BattleContext& ctx, int e_slot) {
 
     pause_after_fall(ctx);
     ctx.sound.play_effect("die.wav");
-    ctx.dialogs.inform(e.name + "を倒した");
+    ctx.inform(e.name + "を倒した");
     ctx.pacing.repaint_now();
 
+    // The growth, from the experience to the last attribute, is read in one box.
+    ctx.gather_boxes();
     add_sat(a.exp, gain);
     ctx.sound.play_ok_sound();
-    ctx.dialogs.inform(a.name + "は経験値" + num(gain) + "を取得した!");
+    ctx.inform(a.name + "は経験値" + num(gain) + "を取得した!");
     ctx.pacing.repaint_now();
 
     if (a.exp >= 100) {
@@ -45,15 +47,15 @@ void enemy_falls(BattleContext& ctx, int e_slot) {
         add_sat(a.level, 1);
         level_up(ctx, gs.cur_unit);
     }
+    ctx.show_gathered();
 
     ctx.sound.play_ok_sound();
-    if (ctx.dialogs.ask_yes_no(e.name + "から哀古を奪いますか？\r\r【" + e.aiko_name +
-                               "】の哀古　△" + num(e.aiko_power))) {
+    if (ctx.dialogs.ask_yes_no_default_no(capture_question(e, a))) {
         a.aiko_name = e.aiko_name;
         a.aiko_power = e.aiko_power;
         ctx.pacing.repaint_now();
         ctx.sound.play_effect("at1.wav");
-        ctx.dialogs.inform(e.name + "から【" + e.aiko_name + "】の哀古を奪った");
+        ctx.inform(e.name + "から【" + e.aiko_name + "】の哀古を奪った");
         ctx.sound.play_ok_sound();
     } else {
         ctx.sound.play_step_sound();
@@ -74,22 +76,29 @@ void member_falls(BattleContext& ctx, int p_slot) {
     ctx.w.party[p_slot].picture = party_picture_file(p, gs.stage_no);
 
     ctx.sound.play_effect("die.wav");
-    ctx.dialogs.inform(p.name + "は戦闘不能になった");
+    ctx.inform(p.name + "は戦闘不能になった");
     ctx.pacing.repaint_now();
 
     add_sat(p.lifespan, -1);
     ctx.sound.play_effect("off1.wav");
-    ctx.dialogs.inform(p.name + "の寿命が1減った");
+    ctx.inform(p.name + "の寿命が1減った");
     ctx.pacing.repaint_now();
 
     p.aiko_power = 1;
     p.aiko_name = "ぬけがら";
     ctx.sound.play_effect("hakai.wav");
-    ctx.dialogs.inform(p.name + "の哀古が破損した");
+    ctx.inform(p.name + "の哀古が破損した");
     ctx.pacing.repaint_now();
 }
 
 }  // namespace
+
+std::string capture_question(const TChara& e, const TChara& a) {
+    // The 哀古 given up is shown beside the one offered: the exchange is for good.
+    return e.name + "から哀古を奪いますか？\r\r【" + e.aiko_name + "】の哀古　△" +
+           num(e.aiko_power) + "\r（" + a.name + "の今の哀古は【" + a.aiko_name + "】　△" +
+           num(a.aiko_power) + "）";
+}
 
 int defeat_experience(GameState& gs, int actor_level, int enemy_level) {
     if (actor_level < enemy_level) return 70 + gs.random(10);
@@ -124,7 +133,7 @@ BattleOutcome check_battle_end(BattleContext& ctx) {
     if (party_gone) {
         ctx.set_timers(false);
         ctx.sound.play_effect("off1.wav");
-        ctx.dialogs.inform(gs.chara[1].name +
+        ctx.inform(gs.chara[1].name +
                            "達は絶滅した････\r\r全員の寿命が2ずつ下がった\rお金とＡｒｋが半分に"
                            "なってましった");
         gs.money /= 2;
@@ -148,13 +157,13 @@ void level_up(BattleContext& ctx, int u) {
     const auto growth = gs.job_at(c.job).growth;
 
     ctx.sound.play_effect("lvup.wav");
-    ctx.dialogs.inform(c.name + "はLvUpした!!");
+    ctx.inform(c.name + "はLvUpした!!");
     for (int k = 0; k < kAttrCount; ++k) {
         int draw = gs.random(4);
         if (draw != 0 && growth[k] != 0) {
             ctx.sound.play_ok_sound();
             add_sat(c.attr(k), growth[k]);
-            ctx.dialogs.inform(kAttrLabels[k] + num(growth[k]) + "上がった!");
+            ctx.inform(kAttrLabels[k] + num(growth[k]) + "上がった!");
         }
     }
     int h = gs.random(c.body / 7) + 2;
@@ -162,7 +171,7 @@ void level_up(BattleContext& ctx, int u) {
     add_sat(c.max_hp, h);
     add_sat(c.max_mp, m);
     ctx.sound.play_ok_sound();
-    ctx.dialogs.inform("【最大Ｈｐ】が" + num(h) + "上がった!\r【最大Ｍｐ】が" + num(m) +
+    ctx.inform("【最大Ｈｐ】が" + num(h) + "上がった!\r【最大Ｍｐ】が" + num(m) +
                        "上がった!");
 }
 

@@ -41,6 +41,7 @@ BattleModel::BattleModel(GameState& gs, Dialogs& dialogs, Sound& sound, Pacing& 
 void BattleModel::start(BattleKind kind) {
     if (busy_) return;
     Busy b(*this);
+    log_open_ = false;
     item_box.visible = false;
     hover_slot = 0;
     moji_l_yellow = false;
@@ -67,6 +68,7 @@ void BattleModel::FormHide() {
     // The drivers act only while the screen shows; the next setup shows it again.
     ctx_.w.battle_shown = false;
     item_box.visible = false;
+    log_open_ = false;
     fast_forward_ = false;
 }
 
@@ -88,7 +90,7 @@ bool BattleModel::turn_open() const {
     const GameState& gs = ctx_.gs;
     // The enemies' opening speech is a wait: nothing of the party's turn answers during it.
     return ctx_.w.battle_shown && !ctx_.w.speech_running && gs.cur_unit >= kFirstParty &&
-           gs.cur_unit <= kLastParty && gs.player_phase == 0 && !busy_;
+           gs.cur_unit <= kLastParty && gs.player_phase == 0 && !busy_ && !log_open_;
 }
 
 bool BattleModel::awaiting_command() const {
@@ -283,7 +285,7 @@ void BattleModel::item_listMouseDown(int row) {
 
 void BattleModel::refuse(const std::string& text) {
     ctx_.sound.play_effect("off1.wav");
-    ctx_.w.moji_l = text;
+    ctx_.say(text);
 }
 
 void BattleModel::item_useClick() {
@@ -298,7 +300,7 @@ void BattleModel::item_useClick() {
     if (kind == kKindScore) return refuse("【楽譜】はここでは使用できません。");
 
     const ItemUseResult r = use_item(gs, ctx_.dialogs, ctx_.sound, gs.sel_item, true);
-    ctx_.w.moji_l = r.message;
+    ctx_.say(r.message);
     moji_l_yellow = r.yellow;
     yellow_text_ = r.message;
     for (int p : r.revived)
@@ -366,19 +368,19 @@ void BattleModel::Timer2Timer() {
 }
 
 void BattleModel::Timer4Timer() {
-    if (!ctx_.w.timer4 || busy_) return;
+    if (!ctx_.w.timer4 || busy_ || log_open_) return;
     Busy b(*this);
     timer4_ms_ = party_half_tick(ctx_);
 }
 
 void BattleModel::Timer3Timer() {
-    if (!ctx_.w.timer3 || busy_) return;
+    if (!ctx_.w.timer3 || busy_ || log_open_) return;
     Busy b(*this);
     timer3_ms_ = enemy_half_tick(ctx_);
 }
 
 void BattleModel::SpeechTimer() {
-    if (busy_) return;
+    if (busy_ || log_open_) return;
     Busy b(*this);
     speech_tick(ctx_);
 }
@@ -398,6 +400,7 @@ void BattleModel::command_key(int n) {
 
 void BattleModel::escape() {
     BattleWidgets& w = ctx_.w;
+    if (log_open_) return close_log();
     if (item_box.visible) return Button22Click();
     if (w.menu1) return Button4Click();
     if (!turn_open()) return;
@@ -446,6 +449,23 @@ void BattleModel::warp_enter() {
     map_cgMouseDown(kMapLeft + warp_cursor_x_ * kSquarePx + kSquarePx / 2,
                     kMapTop + warp_cursor_y_ * kSquarePx + kSquarePx / 2);
     if (!ctx_.w.warp_click_armed) warp_cursor_on_ = false;
+}
+
+void BattleModel::log_key() {
+    if (log_open_)
+        close_log();
+    else
+        log_bClick();
+}
+
+void BattleModel::log_bClick() {
+    // Read between the battle's boxes, never under one.
+    if (busy_ || !ctx_.w.battle_shown) return;
+    log_open_ = true;
+}
+
+void BattleModel::close_log() {
+    log_open_ = false;
 }
 
 void BattleModel::Button21Click() {

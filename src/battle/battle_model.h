@@ -113,6 +113,14 @@ class BattleModel : public BattleStarter {
     void set_fast_forward(bool on) { fast_forward_ = on; }
     bool fast_forward() const { return fast_forward_; }
 
+    // ---- the battle log, over the board: L and the ログ button open it, L, Esc and a click
+    // outside close it. The clock waits while it is open, as for a message box.
+    void log_key();     // L: opens or closes
+    void log_bClick();  // the ログ button
+    void close_log();
+    bool log_open() const { return log_open_; }
+    const std::vector<std::string>& log() const { return ctx_.w.log; }
+
     // ---- developer buttons
     void BitBtn1Click() { start(BattleKind::random); }  // "通常戦闘"
     void BitBtn3Click() { start(BattleKind::story); }   // "ボス戦"
@@ -164,6 +172,7 @@ class BattleModel : public BattleStarter {
     int timer3_ms_ = kFirstTimer3Ms;
     bool fast_forward_ = false;
     bool busy_ = false;  // a handler is inside a message box: the drivers must not re-enter
+    bool log_open_ = false;
     std::string yellow_text_;
 };
 

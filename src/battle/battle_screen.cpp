@@ -23,12 +23,16 @@ const char* const kBoxStyle =
     "QGroupBox { color: #f0e6c8; background: #12142c; border: 1px solid #8c7a4c;"
     " margin-top: 0px; font-size: 12px; }"
     "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px;"
-    " top: 1px; }"
+    " top: 1px; }";
+const char* const kButtonStyle =
     "QPushButton { color: #f4ecd8; background: #2a2f5c; border: 1px solid #6f6a9c;"
     " border-radius: 2px; font-size: 12px; }"
     "QPushButton:hover { background: #46508c; }"
     "QPushButton:pressed { background: #786440; }"
     "QPushButton:disabled { color: #6c6c7c; background: #1e2036; border-color: #3a3a50; }";
+
+const char* const kMessageStyle = "color: #f4f4f8; background: #202438; padding: 2px 4px;";
+const char* const kItemMessageStyle = "color: #101010; background: #f8e45c; padding: 2px 4px;";
 
 QPushButton* button(const QString& caption, const char* name, QRect at, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
@@ -43,7 +47,8 @@ QGroupBox* box(const QString& title, const char* name, QRect at, QWidget* parent
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(name);
     g->setGeometry(at);
-    g->setStyleSheet(QString::fromLatin1(kBoxStyle) + QString::fromLatin1(KeyNav::kFocusStyle));
+    g->setStyleSheet(QString::fromLatin1(kBoxStyle) + QString::fromLatin1(kButtonStyle) +
+                     QString::fromLatin1(KeyNav::kFocusStyle));
     g->setMouseTracking(true);
     return g;
 }
@@ -132,9 +137,16 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     moji_l2->setStyleSheet(
         "color: #fff4d0; background: rgba(0, 0, 0, 200); font-size: 16px; font-weight: bold;");
 
-    moji_l = label("moji_l", {1, 323, 448, 22}, this,
-                   "color: #f4f4f8; background: #202438; padding: 2px 4px; font-size: 13px;");
-    moji_l->setWordWrap(false);
+    // Two rows between the board and the status panel; the log button at their right.
+    moji_l = new MessageLine(this);
+    moji_l->setObjectName("moji_l");
+    moji_l->setGeometry(1, 322, 410, 39);
+    moji_l->setStyleSheet(kMessageStyle);
+    log_b = button(QStringLiteral("ログ"), "log_b", {413, 331, 36, 22}, this);
+    log_b->setToolTip(QStringLiteral("この戦闘のメッセージ（L）"));
+    log_b->setStyleSheet(kButtonStyle);
+    connect(log_b, &QPushButton::clicked, this,
+            [this] { handle([this] { model_.log_bClick(); }); });
 
     build_menus();
     build_item_box_and_slider();
@@ -152,6 +164,12 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     status_panel->portrait()->setScaledContents(true);
 
     build_developer_buttons();
+
+    // Over everything else, the board's place for its panel.
+    log_view = new BattleLogView({kMapLeft, kMapTop, kBoardColumns * kSquarePx,
+                                  kBoardRows * kSquarePx},
+                                 this);
+    log_view->on_close = [this] { handle([this] { model_.close_log(); }); };
 
     auto timer = [this](const char* name, int ms, void (BattleModel::*handler)()) {
         auto* t = new QTimer(this);
@@ -312,6 +330,7 @@ void BattleScreen::settle_focus() {
                 : last_top_ == items_      ? Button18
                                            : nullptr;
     }
+    if (m.log_open()) return;  // the log keeps the keyboard
     const bool keyed = by_key_ || nav_->pressing();
     nav_->settle(top, start, keyed ? Qt::TabFocusReason : Qt::OtherFocusReason);
     last_top_ = top;
@@ -415,11 +434,18 @@ void BattleScreen::refresh() {
     const BattleModel& m = model_;
     const BattleWidgets& w = m.widgets();
 
-    set_game_text(moji_l, w.moji_l);
-    const char* moji_style =
-        m.moji_l_yellow ? "color: #101010; background: #f8e45c; padding: 2px 4px; font-size: 13px;"
-                        : "color: #f4f4f8; background: #202438; padding: 2px 4px; font-size: 13px;";
+    moji_l->show_text(w.moji_l);
+    const char* moji_style = m.moji_l_yellow ? kItemMessageStyle : kMessageStyle;
     if (moji_l->styleSheet() != moji_style) moji_l->setStyleSheet(moji_style);
+    log_b->setEnabled(w.battle_shown);
+    if (m.log_open() != log_view->isVisible()) {
+        if (m.log_open()) {
+            log_view->open(w.log);
+        } else {
+            log_view->hide();
+            nav_->reset();  // the panel on top takes the keyboard back
+        }
+    }
     set_game_text(moji_l2, w.moji_l2);
     moji_l2->setVisible(w.moji_l2_visible && !w.moji_l2.empty());
 
@@ -544,6 +570,10 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_Escape:
             handle([this] { model_.escape(); });
+            return;
+        case Qt::Key_L:
+            if (!plain) break;
+            if (!e->isAutoRepeat()) handle([this] { model_.log_key(); });
             return;
         case Qt::Key_Left:
             handle([this] { model_.arrow(Arrow::left); });

@@ -9,10 +9,12 @@
 #include <array>
 #include <map>
 
+#include "battle/battle_log_view.h"
 #include "battle/battle_model.h"
 #include "battle/board_view.h"
 #include "state/ports.h"
 #include "ui/screen_page.h"
+#include "ui/message_line.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {
@@ -40,8 +42,10 @@ class BattleScreen : public ScreenPage, public Pacing {
     void refresh();
 
     BoardView* map_cg = nullptr;
-    QLabel* moji_l = nullptr;
+    MessageLine* moji_l = nullptr;
     QLabel* moji_l2 = nullptr;
+    QPushButton* log_b = nullptr;  // "ログ"
+    BattleLogView* log_view = nullptr;
 
     QGroupBox* menu0 = nullptr;
     QPushButton* idou_b = nullptr;

@@ -83,14 +83,14 @@ void take_step(BattleContext& ctx) {
     TChara& c = ctx.actor();
     ctx.hide_command_menus();
     gs.player_phase = 4;
-    ctx.w.moji_l = c.name + "は移動した。";
+    ctx.say(c.name + "は移動した。");
     add_sat(c.oath_count, 1 + gs.random(2));
     ctx.sound.play_effect("walk.wav");
     if (c.oath_count >= 99) {
         ctx.set_timers(false);
         c.hp = c.max_hp;
         c.mp = c.max_mp;
-        ctx.dialogs.inform(c.name + "の" + gs.oath_at(c.oath) +
+        ctx.inform(c.name + "の" + gs.oath_at(c.oath) +
                            "の誓いがリミットに達した\r\rＨＰとＭＰが完全回復した！");
         c.oath_count = 0;
         ctx.set_timers(true);
@@ -109,7 +109,7 @@ void random_warp(BattleContext& ctx) {
     ctx.sound.play_effect3("warp.wav");
     ctx.hide_command_menus();
     gs.player_phase = 4;
-    ctx.w.moji_l = c.name + "は瞬間移動した。";
+    ctx.say(c.name + "は瞬間移動した。");
 }
 
 bool warp_to_clicked_square(BattleContext& ctx, int x, int y) {
@@ -118,14 +118,14 @@ bool warp_to_clicked_square(BattleContext& ctx, int x, int y) {
     const int sx = (x - kMapLeft) / kSquarePx;
     const int sy = (y - kMapTop) / kSquarePx;
     if (!on_board(sx, sy) || !free_at(gs, sx, sy)) {
-        ctx.dialogs.inform("そこには移動できません");
+        ctx.inform("そこには移動できません");
         return false;
     }
     ctx.w.warp_click_armed = false;
     TChara& c = ctx.actor();
     c.x = static_cast<byte>(sx);
     c.y = static_cast<byte>(sy);
-    ctx.w.moji_l = c.name + "はワープした";
+    ctx.say(c.name + "はワープした");
     ctx.sound.play_effect("warp.wav");
     gs.player_phase = 2;
     return true;
@@ -141,7 +141,7 @@ bool flee(BattleContext& ctx) {
     gs.money -= a;
     gs.ark -= b;
     ctx.sound.play_ok_sound();
-    ctx.dialogs.inform(ctx.actor().name + "達は逃亡した\rお金" + num(a) + "円と\rＡｒｋ" + num(b) +
+    ctx.inform(ctx.actor().name + "達は逃亡した\rお金" + num(a) + "円と\rＡｒｋ" + num(b) +
                        "Ａを消費した。");
     ctx.w.battle_shown = false;
     ctx.screens.hide(ScreenId::battle);

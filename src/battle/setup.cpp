@@ -66,6 +66,9 @@ void clear_last_battle(BattleContext& ctx) {
     w.s_l.clear();
     w.s_l_visible = w.s_l2_visible = false;
     w.moji_l.clear();
+    w.log.clear();
+    ctx.gathered.clear();
+    ctx.gathering = false;
     w.moji_l2.clear();
     w.moji_l2_visible = false;
     w.speech.clear();

@@ -49,7 +49,7 @@ const std::vector<Requirement>& requirements(int family) {
 
 void refuse(BattleContext& ctx, const std::string& text) {
     ctx.sound.play_effect("off1.wav");
-    ctx.w.moji_l = text;
+    ctx.say(text);
 }
 
 void drain_aiko(TChara& a) {
@@ -379,7 +379,7 @@ void resolve_technique(BattleContext& ctx, int family, int slot) {
     if (family == 14 && slot == 4) {
         // The turn waits for a click on the map; player_phase stays 0.
         ctx.w.warp_click_armed = true;
-        ctx.dialogs.inform("ＭＡＰ上の移動先をクリックして下さい");
+        ctx.inform("ＭＡＰ上の移動先をクリックして下さい");
         add_sat(a.mp, -5LL * slot);
         drain_aiko(a);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QWidget>
 
 #include "state/ports.h"
@@ -12,8 +13,11 @@ class QtDialogs : public Dialogs {
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}
     void inform(const std::string& text) override;
     bool ask_yes_no(const std::string& text) override;
+    bool ask_yes_no_default_no(const std::string& text) override;
 
   private:
+    bool ask(const std::string& text, QMessageBox::StandardButton enter);
+
     QWidget* parent_;
 };
 

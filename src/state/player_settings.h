@@ -22,6 +22,7 @@ struct PlayerSettings {
     int speed_ms = 500;        // the battle speed
     int auto_speed = 5;        // the story's auto mode, 1 quick .. 9 slow
     bool skip_unread = false;  // the story's fast-forward skips lines not read yet too
+    bool one_box_per_message = false;  // a defeat's growth in its boxes one by one
     int zoom = 1;              // whole-number window zoom
     bool full_screen = false;
     std::string audio_device;  // the output's name as SDL lists it; empty: the system default
@@ -68,6 +69,7 @@ inline constexpr KeyHelp kKeyHelp[] = {
     {"戦闘", "矢印キー", "一歩動く（移動パネルが開いている間）"},
     {"戦闘", "矢印キー + Enter", "ワープ先のマスを選ぶ（飛法がマスを待つ間）"},
     {"戦闘", "Space 長押し", "早送り"},
+    {"戦闘", "L", "ログ（L / Esc で閉じる）"},
     {"ストーリー", "クリック / Enter / Space", "次へ（選択肢では選んだ答え）"},
     {"ストーリー", "Ctrl", "既読の早送り（設定で未読も）"},
     {"ストーリー", "A", "オート"},

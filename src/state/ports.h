@@ -14,6 +14,8 @@ class Dialogs {
     virtual void inform(const std::string& text) = 0;
     // A modal Yes/No question; only an explicit "No" cancels.
     virtual bool ask_yes_no(const std::string& text) = 0;
+    // The same question with "No" under Enter, for a choice that cannot be undone.
+    virtual bool ask_yes_no_default_no(const std::string& text) { return ask_yes_no(text); }
 };
 
 // The five sound operations of the sound front. Every error is swallowed behind them.

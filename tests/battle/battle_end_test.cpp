@@ -39,16 +39,19 @@ TEST(BattleEnd, TwoEnemiesFallInSlotOrderEachWithExperienceAndOffer) {
     r.enemy(12, "熊", 1, 5);
     r.dialogs.answers = {true, false};
     r.gs.rng.script({3, 9});
+    r.gs.one_box_per_message = true;
     EXPECT_EQ(check_battle_end(r.ctx), BattleOutcome::ongoing);
 
     EXPECT_EQ(r.dialogs.log,
               (std::vector<std::string>{
                   "inform:狼を倒した", "inform:ルミナリアは経験値73を取得した!",
-                  "ask:狼から哀古を奪いますか？\r\r【牙】の哀古　△12",
+                  "ask-no:狼から哀古を奪いますか？\r\r【牙】の哀古　△12\r（ルミナリアの今の哀古は【古剣】"
+                  "　△3）",
                   "inform:狼から【牙】の哀古を奪った", "inform:蛇を倒した",
                   "inform:ルミナリアは経験値23を取得した!", "inform:ルミナリアはLvUpした!!",
                   "inform:【最大Ｈｐ】が2上がった!\r【最大Ｍｐ】が1上がった!",
-                  "ask:蛇から哀古を奪いますか？\r\r【鱗】の哀古　△8"}));
+                  "ask-no:蛇から哀古を奪いますか？\r\r【鱗】の哀古　△8\r（ルミナリアの今の哀古は【牙】"
+                  "　△12）"}));
     EXPECT_EQ(r.sound.log, (std::vector<std::string>{"effect:die.wav", "ok", "ok", "effect:at1.wav",
                                                      "ok", "effect:die.wav", "ok",
                                                      "effect:lvup.wav", "ok", "ok", "step"}));
@@ -63,6 +66,77 @@ TEST(BattleEnd, TwoEnemiesFallInSlotOrderEachWithExperienceAndOffer) {
     EXPECT_EQ(b.lifespan, 0);
     EXPECT_EQ(r.gs.chara[12].state, kStateNormal);
     EXPECT_TRUE(r.ctx.w.timer3 && r.ctx.w.timer4);
+}
+
+// The growth of a defeat in one box: the texts of the separate boxes, in their order, one a
+// line; the sounds, draws, values and log stay those of the separate boxes.
+TEST(BattleEnd, GrowthGatheredInOneBoxHoldsTheSeparateBoxesTexts) {
+    struct Run {
+        std::vector<std::string> boxes, sounds, log;
+        TChara hero;
+    };
+    auto run = [](bool one_by_one) {
+        EndRig r;
+        r.gs.one_box_per_message = one_by_one;
+        r.gs.chara[1].exp = 95;
+        r.gs.job_table[0].growth = {3, 2, 0, 1, 1, 1, 1, 1, 1, 4};
+        r.gs.chara[1].body = 70;
+        r.gs.chara[1].magic = 30;
+        TChara& e = r.enemy(11, "狼", 2, 0);
+        e.aiko_name = "牙";
+        e.aiko_power = 2;
+        r.enemy(12, "熊", 1, 5);
+        r.dialogs.answers = {false};
+        // Experience 14 + 6; attribute draws (a 0 keeps 魔力 and 冷静 as they were); Hp, Mp.
+        r.gs.rng.script({6, 1, 0, 2, 0, 3, 1, 2, 3, 1, 2, 5, 2});
+        EXPECT_EQ(check_battle_end(r.ctx), BattleOutcome::ongoing);
+        return Run{r.dialogs.log, r.sound.log, r.ctx.w.log, r.gs.chara[1]};
+    };
+    const Run apart = run(true), together = run(false);
+    const std::vector<std::string> growth = {
+        "ルミナリアは経験値20を取得した!", "ルミナリアはLvUpした!!", "【体力】が3上がった!",
+        "【機工】が1上がった!",           "【正義】が1上がった!",   "【闇】が1上がった!",
+        "【獣】が1上がった!",             "【過去】が1上がった!",   "【速さ】が4上がった!",
+        "【最大Ｈｐ】が7上がった!\r【最大Ｍｐ】が3上がった!"};
+    const std::string question =
+        "ask-no:狼から哀古を奪いますか？\r\r【牙】の哀古　△2\r（ルミナリアの今の哀古は【古剣】　△3）";
+    std::vector<std::string> expect_apart{"inform:狼を倒した"};
+    for (const auto& t : growth) expect_apart.push_back("inform:" + t);
+    expect_apart.push_back(question);
+    EXPECT_EQ(apart.boxes, expect_apart);
+    std::string one_box = "inform:";
+    for (size_t i = 0; i < growth.size(); ++i) one_box += (i ? "\r" : "") + growth[i];
+    EXPECT_EQ(together.boxes,
+              (std::vector<std::string>{"inform:狼を倒した", one_box, question}));
+    EXPECT_EQ(together.sounds, apart.sounds);
+    EXPECT_EQ(together.log, apart.log);
+    EXPECT_EQ(together.log.size(), 11u);  // the defeat and the ten lines of growth
+    EXPECT_EQ(together.hero.level, 3);
+    EXPECT_EQ(together.hero.max_hp, apart.hero.max_hp);
+    EXPECT_EQ(together.hero.body, 73);
+    EXPECT_EQ(together.hero.magic, 30);
+    EXPECT_EQ(together.hero.speed, apart.hero.speed);
+}
+
+// No level: the box holds the experience alone. Taking the 哀古 is still confirmed.
+TEST(BattleEnd, CaptureQuestionShowsBothAikoAndItsYesIsConfirmed) {
+    EndRig r;
+    TChara& e = r.enemy(11, "ﾎﾜｲﾄﾅｲﾄ", 2, 0);
+    e.aiko_name = "石の指輪";
+    e.aiko_power = 11;
+    r.gs.chara[1].aiko_name = "ﾎﾜｲﾄﾎｰﾙ";
+    r.gs.chara[1].aiko_power = 59;
+    r.enemy(12, "熊", 1, 5);
+    r.dialogs.answers = {true};
+    r.gs.rng.script({0});
+    EXPECT_EQ(check_battle_end(r.ctx), BattleOutcome::ongoing);
+    EXPECT_EQ(r.dialogs.log,
+              (std::vector<std::string>{
+                  "inform:ﾎﾜｲﾄﾅｲﾄを倒した", "inform:ルミナリアは経験値14を取得した!",
+                  "ask-no:ﾎﾜｲﾄﾅｲﾄから哀古を奪いますか？\r\r【石の指輪】の哀古　△11\r（ルミナリアの今の"
+                  "哀古は【ﾎﾜｲﾄﾎｰﾙ】　△59）",
+                  "inform:ﾎﾜｲﾄﾅｲﾄから【石の指輪】の哀古を奪った"}));
+    EXPECT_EQ(r.gs.chara[1].aiko_power, 11);
 }
 
 TEST(BattleEnd, ExperienceByLevelDifference) {

@@ -609,6 +609,59 @@ TEST(BattleSpeech, NothingOfTheLastBattleLivesThroughTheNextOnesSpeech) {
     }
 }
 
+// The log holds the message line's texts and the boxes' in the order shown; the clock and the
+// commands wait while it is open; the next battle starts it empty.
+TEST(BattleLog, KeepsEveryMessageInOrderWaitsWhileOpenAndStartsEmpty) {
+    ModelRig r;
+    r.m.FormShow();
+    TChara& hero = r.put(1, 6, 2);
+    hero.name = "ルミナリア";
+    r.put(11, 5, 2).name = "狼";
+    r.put(12, 0, 0).name = "熊";
+    r.open_turn();
+    r.m.Button3Click();  // 待機
+    ASSERT_EQ(r.gs.player_phase, 1);
+
+    r.m.log_key();
+    EXPECT_TRUE(r.m.log_open());
+    r.m.Timer4Timer();
+    r.m.Timer3Timer();
+    r.m.command_key(1);
+    EXPECT_EQ(r.gs.player_phase, 1);
+    EXPECT_EQ(r.w().moji_l, "ルミナリアは待機した");
+    EXPECT_FALSE(r.w().menu1);
+    r.m.escape();
+    EXPECT_FALSE(r.m.log_open());
+
+    r.gs.rng.script({0, 1, 3, 4});  // 哀古 +2; experience 14 + 3 and 14 + 4
+    r.m.Timer4Timer();
+    EXPECT_EQ(r.w().moji_l, "ルミナリアの哀古が2上がった");
+    r.dialogs.answers = {false, false};
+    r.m.Button21Click();  // 敵全滅
+    const std::vector<std::string> said = {
+        "ルミナリアの攻撃",        "ルミナリアは待機した",           "ルミナリアの哀古が2上がった",
+        "狼を倒した",              "ルミナリアは経験値17を取得した!", "熊を倒した",
+        "ルミナリアは経験値18を取得した!"};
+    EXPECT_EQ(r.m.log(), said);
+    EXPECT_EQ(r.screens.log.back(), "show:result");
+
+    // Closed with the screen; not opened on a hidden one.
+    r.m.log_bClick();
+    EXPECT_FALSE(r.m.log_open());
+    r.m.FormHide();
+    r.gs.stage_enemies = {};
+    r.gs.stage_enemies[0] = {"ボス", "", "", "", 0, 0, 1, "覚悟しろ"};
+    r.m.start(BattleKind::story);
+    EXPECT_TRUE(r.m.log().empty());
+    r.m.log_bClick();
+    EXPECT_TRUE(r.m.log_open());
+    r.m.SpeechTimer();  // the speech waits too
+    EXPECT_TRUE(r.m.speech_on());
+    r.m.log_key();
+    r.m.SpeechTimer();
+    EXPECT_EQ(r.m.log(), std::vector<std::string>{"ルミナリアの攻撃"});
+}
+
 TEST(BattleSpeech, LinesStepOnTheSpeechTimerThenTheFirstTurnOpens) {
     ModelRig r;
     r.gs.speed_ms = 400;

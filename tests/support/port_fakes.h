@@ -14,8 +14,13 @@ namespace lum::test {
 class FakeDialogs : public Dialogs {
   public:
     void inform(const std::string& text) override { log.push_back("inform:" + text); }
-    bool ask_yes_no(const std::string& text) override {
-        log.push_back("ask:" + text);
+    bool ask_yes_no(const std::string& text) override { return answer("ask:" + text); }
+    // Logged apart: Enter answers this one with "No".
+    bool ask_yes_no_default_no(const std::string& text) override {
+        return answer("ask-no:" + text);
+    }
+    bool answer(const std::string& entry) {
+        log.push_back(entry);
         if (answers.empty()) return default_answer;
         bool a = answers.front();
         answers.pop_front();

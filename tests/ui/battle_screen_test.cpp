@@ -340,6 +340,56 @@ class BattleScreenTest : public QObject {
         QCOMPARE(h.model().hover_slot, 0);
     }
 
+    // The log over the board: L and 「ログ」 open it on the newest message with the keyboard on
+    // its list; L, Esc and a click outside close it; the clock waits meanwhile.
+    void logOpensOverTheBoardAndTheClockWaits() {
+        Harness h("log");
+        h.new_game();
+        BattleScreen& s = h.screen();
+        BattleLogView& v = *s.log_view;
+        s.TrackBar1->setValue(1);
+        h.random_battle_from_travel(0, 50);
+        h.wait_for_turn();
+        press(&s, Qt::Key_6);  // 待機
+        QCOMPARE(s.moji_l->text(), QStringLiteral("ルミナリアは待機した"));
+        press(&s, Qt::Key_L);
+        QVERIFY(v.isVisible());
+        QCOMPARE(focused(&s), v.log_list);
+        QCOMPARE(v.log_list->count(), 2);
+        QCOMPARE(v.log_list->item(0)->text(), QStringLiteral("ルミナリアの攻撃"));
+        QCOMPARE(v.log_list->currentRow(), 1);
+        const int phase = h.gs().player_phase;
+        QTest::qWait(3 * 312);
+        QCOMPARE(h.gs().player_phase, phase);
+        QCOMPARE(s.moji_l->text(), QStringLiteral("ルミナリアは待機した"));
+        press(&s, Qt::Key_1);  // no command under the log
+        QVERIFY(!h.visible(s.menu1));
+        press(&s, Qt::Key_Tab);
+        QCOMPARE(focused(&s), v.close_b);
+        press(&s, Qt::Key_L);
+        QVERIFY(!v.isVisible());
+        h.wait_for_turn();
+        QCOMPARE(focused(&s), s.idou_b);
+
+        QTest::mouseClick(s.log_b, Qt::LeftButton);
+        QVERIFY(v.isVisible());
+        QTest::mouseClick(v.log_list->viewport(), Qt::LeftButton);  // inside: stays open
+        QVERIFY(v.isVisible());
+        QTest::mouseClick(&v, Qt::LeftButton, {}, QPoint(600, 420));
+        QVERIFY(!v.isVisible());
+        press(&s, Qt::Key_L);
+        QVERIFY(v.isVisible());
+        press(&s, Qt::Key_Escape);
+        QVERIFY(!v.isVisible());
+        QVERIFY(h.visible(s.menu0));  // Esc closed the log, not the turn's panel
+
+        // Two rows for a two-line message, each whole.
+        h.model().context().say("ルミナリアは待機した\r哀古が1上がった");
+        s.refresh();
+        QCOMPARE(s.moji_l->font().pixelSize(), MessageLine::kLargestPx);
+        QVERIFY(s.moji_l->contentsRect().height() >= 2 * s.moji_l->fontMetrics().lineSpacing());
+    }
+
     void keysAndSpaceFastForward() {
         Harness h("keys");
         h.new_game();

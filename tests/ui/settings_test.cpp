@@ -93,6 +93,7 @@ class SettingsTest : public QObject {
         s.zoom = 8;
         s.auto_speed = 9;
         s.skip_unread = true;
+        s.one_box_per_message = true;
         s.full_screen = true;
         s.audio_device = "Built-in Audio, Analog Stereo";
         s.soundfont = sf;
@@ -149,6 +150,8 @@ class SettingsTest : public QObject {
             {"game/auto_speed", "1", true},       {"game/auto_speed", "9", true},
             {"game/auto_speed", "0", false},      {"game/auto_speed", "10", false},
             {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
+            {"game/one_box_per_message", "1", true},
+            {"game/one_box_per_message", "on", false},
         };
         int n = 0;
         for (const Case& c : cases) {
@@ -288,6 +291,8 @@ class SettingsTest : public QObject {
             d.mute_cb->setChecked(true);
             d.auto_speed_tb->setValue(2);
             d.skip_unread_cb->setChecked(true);
+            QVERIFY(!d.one_box_cb->isChecked());
+            d.one_box_cb->setChecked(true);
         });
         app.start_box().config_b->click();
         QVERIFY(seen);
@@ -301,6 +306,8 @@ class SettingsTest : public QObject {
         QVERIFY(stored.values.skip_unread);
         QCOMPARE(app.state().auto_speed, 2);
         QVERIFY(app.state().skip_unread);
+        QVERIFY(stored.values.one_box_per_message);
+        QVERIFY(app.state().one_box_per_message);
 
         // F2 opens it from any screen; the travel slider's value is what it shows.
         app.router().show(ScreenId::travel);
@@ -394,6 +401,20 @@ class SettingsTest : public QObject {
         QVERIFY(dialogs.ask_yes_no("はい？"));
         press(Qt::Key_Escape);
         QVERIFY(!dialogs.ask_yes_no("いいえ？"));
+        // A question that cannot be undone answers いいえ to Enter; はい must be chosen.
+        press(Qt::Key_Return);
+        QVERIFY(!dialogs.ask_yes_no_default_no("奪いますか？"));
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->defaultButton()->text(), QStringLiteral("いいえ"));
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            for (int i = 0; i < 3 && QApplication::focusWidget() != yes; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), yes);
+            QTest::keyClick(yes, Qt::Key_Space);
+        });
+        QVERIFY(dialogs.ask_yes_no_default_no("奪いますか？"));
         press(Qt::Key_Return);
         dialogs.inform("お知らせ");  // returns: Enter closes it
         press(Qt::Key_Escape);

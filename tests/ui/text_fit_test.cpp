@@ -13,7 +13,12 @@
 #include <QtTest>
 #include <set>
 
+#include "battle/battle_clock.h"
 #include "battle/battle_screen.h"
+#include "battle/enemy_turn.h"
+#include "battle/movement.h"
+#include "battle/sealed_sword.h"
+#include "battle/techniques.h"
 #include "battle/result_dialog.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
@@ -342,6 +347,154 @@ class TextFitTest : public QObject {
         QCOMPARE(r.clear_l5->text(),
                  "GetItem " + QString::fromStdString(gs.item_table[longest].name));
         f.add(cut_texts(&r));
+        QVERIFY2(f.seen.empty(), qPrintable(f.text()));
+    }
+
+    // Every text the battle puts on its message line, from every technique, sealed sword,
+    // enemy action, step, item and refusal, with the tables' longest names and large values,
+    // shows whole on the message line.
+    void everyBattleMessageFitsTheMessageLine() {
+        Harness h("messages");
+        h.new_game();
+        GameState& gs = h.gs();
+        BattleScreen& s = h.app->battle_screen();
+        BattleModel& m = s.model();
+        BattleContext& ctx = m.context();
+        const QFontMetrics fm(s.moji_l->font());
+        auto widest = [&](const std::vector<std::string>& names) {
+            std::string best;
+            for (const std::string& n : names)
+                if (fm.horizontalAdvance(QString::fromStdString(n)) >
+                    fm.horizontalAdvance(QString::fromStdString(best)))
+                    best = n;
+            return best;
+        };
+        std::vector<std::string> names(gs.name_table.begin(), gs.name_table.end());
+        for (int i = 1; i <= 10; ++i) names.push_back(gs.chara[i].name);
+        for (int stage = 0; stage <= 61; ++stage) {
+            gs.stage_no = stage;
+            load_stage(gs);
+            for (const TEnemyEntry& e : gs.stage_enemies) names.push_back(e.name);
+        }
+        const std::string name = widest(names);
+        const std::string aiko =
+            widest(std::vector<std::string>(gs.aiko_names.begin(), gs.aiko_names.end()));
+        std::vector<std::string> oaths(gs.oath_table.begin(), gs.oath_table.end());
+        const std::string oath = widest(oaths);
+        QVERIFY(fm.horizontalAdvance(QString::fromStdString(name)) >= 5 * 12);
+
+        gs.skill_flags.fill(1);
+        for (int i = 0; i < kItemCount; ++i) gs.item_owned[i] = !gs.item_table[i].name.empty();
+        gs.money = gs.ark = 9999999;
+        gs.rng.seed(5);
+        m.start(BattleKind::random);
+        m.SpeechTimer();
+        // The board full around the middle: the actor at (3, 2), party members and enemies on
+        // every square a technique or an enemy's class reaches first.
+        const int party_at[5][2] = {{3, 2}, {4, 2}, {3, 1}, {3, 3}, {2, 0}};
+        const int enemy_at[5][2] = {{2, 2}, {1, 2}, {2, 1}, {2, 3}, {4, 1}};
+        gs.grid = {};
+        for (int k = 0; k < 5; ++k) {
+            for (int side = 0; side < 2; ++side) {
+                const int slot = side == 0 ? k + 1 : k + 11;
+                const int* at = side == 0 ? party_at[k] : enemy_at[k];
+                TChara& c = gs.chara[slot];
+                c.name = name;
+                c.state = kStateNormal;
+                c.level = 99;
+                c.hp = c.max_hp = 99999;
+                c.mp = c.max_mp = 9999;
+                for (int a = 0; a < kAttrCount; ++a) c.attr(a) = 999;
+                c.aiko_name = aiko;
+                c.aiko_power = 99999;
+                c.oath = static_cast<byte>(std::find(oaths.begin(), oaths.end(), oath) -
+                                           oaths.begin());
+                c.oath_count = 98;
+                c.lifespan = 99;
+                c.x = static_cast<byte>(at[0]);
+                c.y = static_cast<byte>(at[1]);
+                gs.grid.set(at[0], at[1], static_cast<byte>(slot));
+            }
+        }
+        const GameState start = gs;
+        const BattleWidgets start_w = ctx.w;
+        std::set<std::string> texts;
+        auto collect = [&] {
+            for (const std::string* t : {&ctx.w.moji_l, &gs.player_act_msg, &gs.player_result_msg,
+                                         &gs.enemy_act_msg, &gs.enemy_result_msg})
+                if (!t->empty()) texts.insert(*t);
+        };
+        // Each action from the same board; `rich` false leaves nothing to pay with.
+        auto from_start = [&](int actor, std::uint64_t seed, bool rich, auto act) {
+            gs = start;
+            ctx.w = start_w;
+            gs.rng.seed(seed);
+            gs.cur_unit = static_cast<byte>(actor);
+            if (!rich) {
+                TChara& a = gs.chara[actor];
+                a.mp = a.oath_count = 0;
+                gs.ark = 0;
+                for (int i = 0; i < kItemCount; ++i) gs.item_owned[i] = 0;
+            }
+            act();
+            collect();
+        };
+        for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+            for (int family = 1; family <= 18; ++family)
+                for (int slot = 1; slot <= 4; ++slot)
+                    for (bool rich : {true, false})
+                        from_start(1, seed, rich,
+                                   [&] { resolve_technique(ctx, family, slot); });
+            for (int family = kFirstSealed; family <= kLastSealed; ++family)
+                for (bool rich : {true, false})
+                    from_start(1, seed, rich, [&] { resolve_technique(ctx, family, 1); });
+            for (int job = 0; job <= 21; ++job)
+                from_start(11, seed, true, [&] {
+                    gs.chara[11].job = static_cast<byte>(job);
+                    gs.enemy_phase = 2;
+                    enemy_act(ctx);
+                });
+            from_start(1, seed, true, [&] {
+                wait_command(ctx);
+                collect();
+                party_half_tick(ctx);
+            });
+            from_start(1, seed, true, [&] { random_warp(ctx); });
+        }
+        from_start(1, 1, true, [&] {
+            gs.cur_unit = 0;
+            open_next_party_turn(ctx);
+        });
+        from_start(1, 1, true, [&] { step(ctx, StepButton::usiro); });
+        from_start(1, 1, true, [&] {
+            gs.skill_family = 14;
+            gs.skill_slot = 4;
+            ctx.w.warp_click_armed = true;
+            warp_to_clicked_square(ctx, 6 * kSquarePx + 2, 4 * kSquarePx + 2);
+        });
+        // Every item the battle's item box holds, used or refused.
+        from_start(1, 1, true, [] {});
+        const auto entries = owned_item_entries(gs);
+        for (int row = 0; row < int(entries.size()); ++row)
+            from_start(1, 1, true, [&] {
+                m.Button18Click();
+                m.item_listMouseDown(row);
+                m.item_useClick();
+            });
+        from_start(1, 1, true, [&] {
+            m.Button18Click();
+            m.item_useClick();
+        });
+        QVERIFY2(texts.size() >= 150, qPrintable(QString::number(texts.size())));
+
+        Findings f;
+        int two_rows = 0;
+        for (const std::string& t : texts) {
+            s.moji_l->show_text(t);
+            f.add(cut_in(s.moji_l));
+            if (t.find('\r') != std::string::npos) ++two_rows;
+        }
+        QVERIFY(two_rows > 0);
         QVERIFY2(f.seen.empty(), qPrintable(f.text()));
     }
 

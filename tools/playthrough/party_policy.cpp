@@ -85,7 +85,8 @@ bool PartyPolicy::answer(const std::string& q) const {
     static const std::string kTake = "から哀古を奪いますか？";
     if (q.find(kTake) == std::string::npos) return true;
     const std::string mark = "△";
-    const size_t at = q.rfind(mark);
+    // The first power is the one offered; the member's own follows it.
+    const size_t at = q.find(mark);
     if (at == std::string::npos) return false;
     const long long offered = std::atoll(q.c_str() + at + mark.size());
     const GameState& gs = m_.context().gs;
