@@ -65,7 +65,7 @@ struct BattleWidgets {
 
     std::string moji_l;            // the message line
     std::vector<std::string> log;  // this battle's messages, line and boxes, oldest first
-    std::string moji_l2;  // enemy speech before a battle
+    std::string moji_l2;           // enemy speech before a battle
     bool moji_l2_visible = false;
     std::deque<std::string> speech;  // lines still to come before the first turn
     bool speech_running = false;

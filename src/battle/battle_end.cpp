@@ -134,8 +134,8 @@ BattleOutcome check_battle_end(BattleContext& ctx) {
         ctx.set_timers(false);
         ctx.sound.play_effect("off1.wav");
         ctx.inform(gs.chara[1].name +
-                           "達は絶滅した････\r\r全員の寿命が2ずつ下がった\rお金とＡｒｋが半分に"
-                           "なってましった");
+                   "達は絶滅した････\r\r全員の寿命が2ずつ下がった\rお金とＡｒｋが半分に"
+                   "なってましった");
         gs.money /= 2;
         gs.ark /= 2;
         for (int p = kFirstParty; p <= kLastParty; ++p) add_sat(gs.chara[p].lifespan, -2);
@@ -171,8 +171,7 @@ void level_up(BattleContext& ctx, int u) {
     add_sat(c.max_hp, h);
     add_sat(c.max_mp, m);
     ctx.sound.play_ok_sound();
-    ctx.inform("【最大Ｈｐ】が" + num(h) + "上がった!\r【最大Ｍｐ】が" + num(m) +
-                       "上がった!");
+    ctx.inform("【最大Ｈｐ】が" + num(h) + "上がった!\r【最大Ｍｐ】が" + num(m) + "上がった!");
 }
 
 }  // namespace lum

@@ -72,7 +72,8 @@ void BattleLogView::mousePressEvent(QMouseEvent* e) {
 }
 
 bool BattleLogView::close_key(const QKeyEvent* k) const {
-    const bool plain = !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool plain =
+        !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     return plain && (k->key() == Qt::Key_L || k->key() == Qt::Key_Escape);
 }
 
@@ -95,7 +96,8 @@ bool BattleLogView::eventFilter(QObject* obj, QEvent* e) {
         }
         // Tab moves between the list and 閉じる only.
         if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-            (obj == log_list ? static_cast<QWidget*>(close_b) : log_list)->setFocus(Qt::TabFocusReason);
+            (obj == log_list ? static_cast<QWidget*>(close_b) : log_list)
+                ->setFocus(Qt::TabFocusReason);
             return true;
         }
     }

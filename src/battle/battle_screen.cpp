@@ -166,9 +166,8 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     build_developer_buttons();
 
     // Over everything else, the board's place for its panel.
-    log_view = new BattleLogView({kMapLeft, kMapTop, kBoardColumns * kSquarePx,
-                                  kBoardRows * kSquarePx},
-                                 this);
+    log_view = new BattleLogView(
+        {kMapLeft, kMapTop, kBoardColumns * kSquarePx, kBoardRows * kSquarePx}, this);
     log_view->on_close = [this] { handle([this] { model_.close_log(); }); };
 
     auto timer = [this](const char* name, int ms, void (BattleModel::*handler)()) {

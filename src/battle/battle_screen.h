@@ -13,8 +13,8 @@
 #include "battle/battle_model.h"
 #include "battle/board_view.h"
 #include "state/ports.h"
-#include "ui/screen_page.h"
 #include "ui/message_line.h"
+#include "ui/screen_page.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {

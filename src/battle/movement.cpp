@@ -91,7 +91,7 @@ void take_step(BattleContext& ctx) {
         c.hp = c.max_hp;
         c.mp = c.max_mp;
         ctx.inform(c.name + "の" + gs.oath_at(c.oath) +
-                           "の誓いがリミットに達した\r\rＨＰとＭＰが完全回復した！");
+                   "の誓いがリミットに達した\r\rＨＰとＭＰが完全回復した！");
         c.oath_count = 0;
         ctx.set_timers(true);
     }
@@ -142,7 +142,7 @@ bool flee(BattleContext& ctx) {
     gs.ark -= b;
     ctx.sound.play_ok_sound();
     ctx.inform(ctx.actor().name + "達は逃亡した\rお金" + num(a) + "円と\rＡｒｋ" + num(b) +
-                       "Ａを消費した。");
+               "Ａを消費した。");
     ctx.w.battle_shown = false;
     ctx.screens.hide(ScreenId::battle);
     ctx.screens.show(ScreenId::travel);

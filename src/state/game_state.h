@@ -214,8 +214,8 @@ struct GameState {
 
     // --- 8. settings (not saved)
     int speed_ms = 500;
-    int auto_speed = 5;        // the story's auto mode: 1 quick .. 9 slow
-    bool skip_unread = false;  // the story's fast-forward skips lines not read yet too
+    int auto_speed = 5;                // the story's auto mode: 1 quick .. 9 slow
+    bool skip_unread = false;          // the story's fast-forward skips lines not read yet too
     bool one_box_per_message = false;  // a battle's growth boxes one by one, not gathered
     bool save_on_close = true;
     // The save pair on disk was found damaged at the last load: the next save must not make

@@ -119,7 +119,8 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     gf->addRow(QString(), skip_unread_cb);
     one_box_cb = new QCheckBox(QStringLiteral("メッセージを一つずつ表示"));
     one_box_cb->setObjectName("one_box_cb");
-    one_box_cb->setToolTip(QStringLiteral("敵を倒した後の経験値やレベルアップを一つずつの枠で表示する"));
+    one_box_cb->setToolTip(
+        QStringLiteral("敵を倒した後の経験値やレベルアップを一つずつの枠で表示する"));
     gf->addRow(QString(), one_box_cb);
 
     zoom_sb = new QSpinBox;

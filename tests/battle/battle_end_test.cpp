@@ -42,16 +42,17 @@ TEST(BattleEnd, TwoEnemiesFallInSlotOrderEachWithExperienceAndOffer) {
     r.gs.one_box_per_message = true;
     EXPECT_EQ(check_battle_end(r.ctx), BattleOutcome::ongoing);
 
-    EXPECT_EQ(r.dialogs.log,
-              (std::vector<std::string>{
-                  "inform:狼を倒した", "inform:ルミナリアは経験値73を取得した!",
-                  "ask-no:狼から哀古を奪いますか？\r\r【牙】の哀古　△12\r（ルミナリアの今の哀古は【古剣】"
-                  "　△3）",
-                  "inform:狼から【牙】の哀古を奪った", "inform:蛇を倒した",
-                  "inform:ルミナリアは経験値23を取得した!", "inform:ルミナリアはLvUpした!!",
-                  "inform:【最大Ｈｐ】が2上がった!\r【最大Ｍｐ】が1上がった!",
-                  "ask-no:蛇から哀古を奪いますか？\r\r【鱗】の哀古　△8\r（ルミナリアの今の哀古は【牙】"
-                  "　△12）"}));
+    EXPECT_EQ(
+        r.dialogs.log,
+        (std::vector<std::string>{
+            "inform:狼を倒した", "inform:ルミナリアは経験値73を取得した!",
+            "ask-no:狼から哀古を奪いますか？\r\r【牙】の哀古　△12\r（ルミナリアの今の哀古は【古剣】"
+            "　△3）",
+            "inform:狼から【牙】の哀古を奪った", "inform:蛇を倒した",
+            "inform:ルミナリアは経験値23を取得した!", "inform:ルミナリアはLvUpした!!",
+            "inform:【最大Ｈｐ】が2上がった!\r【最大Ｍｐ】が1上がった!",
+            "ask-no:蛇から哀古を奪いますか？\r\r【鱗】の哀古　△8\r（ルミナリアの今の哀古は【牙】"
+            "　△12）"}));
     EXPECT_EQ(r.sound.log, (std::vector<std::string>{"effect:die.wav", "ok", "ok", "effect:at1.wav",
                                                      "ok", "effect:die.wav", "ok",
                                                      "effect:lvup.wav", "ok", "ok", "step"}));
@@ -93,21 +94,26 @@ TEST(BattleEnd, GrowthGatheredInOneBoxHoldsTheSeparateBoxesTexts) {
         return Run{r.dialogs.log, r.sound.log, r.ctx.w.log, r.gs.chara[1]};
     };
     const Run apart = run(true), together = run(false);
-    const std::vector<std::string> growth = {
-        "ルミナリアは経験値20を取得した!", "ルミナリアはLvUpした!!", "【体力】が3上がった!",
-        "【機工】が1上がった!",           "【正義】が1上がった!",   "【闇】が1上がった!",
-        "【獣】が1上がった!",             "【過去】が1上がった!",   "【速さ】が4上がった!",
-        "【最大Ｈｐ】が7上がった!\r【最大Ｍｐ】が3上がった!"};
+    const std::vector<std::string> growth = {"ルミナリアは経験値20を取得した!",
+                                             "ルミナリアはLvUpした!!",
+                                             "【体力】が3上がった!",
+                                             "【機工】が1上がった!",
+                                             "【正義】が1上がった!",
+                                             "【闇】が1上がった!",
+                                             "【獣】が1上がった!",
+                                             "【過去】が1上がった!",
+                                             "【速さ】が4上がった!",
+                                             "【最大Ｈｐ】が7上がった!\r【最大Ｍｐ】が3上がった!"};
     const std::string question =
-        "ask-no:狼から哀古を奪いますか？\r\r【牙】の哀古　△2\r（ルミナリアの今の哀古は【古剣】　△3）";
+        "ask-no:"
+        "狼から哀古を奪いますか？\r\r【牙】の哀古　△2\r（ルミナリアの今の哀古は【古剣】　△3）";
     std::vector<std::string> expect_apart{"inform:狼を倒した"};
     for (const auto& t : growth) expect_apart.push_back("inform:" + t);
     expect_apart.push_back(question);
     EXPECT_EQ(apart.boxes, expect_apart);
     std::string one_box = "inform:";
     for (size_t i = 0; i < growth.size(); ++i) one_box += (i ? "\r" : "") + growth[i];
-    EXPECT_EQ(together.boxes,
-              (std::vector<std::string>{"inform:狼を倒した", one_box, question}));
+    EXPECT_EQ(together.boxes, (std::vector<std::string>{"inform:狼を倒した", one_box, question}));
     EXPECT_EQ(together.sounds, apart.sounds);
     EXPECT_EQ(together.log, apart.log);
     EXPECT_EQ(together.log.size(), 11u);  // the defeat and the ten lines of growth
@@ -130,12 +136,13 @@ TEST(BattleEnd, CaptureQuestionShowsBothAikoAndItsYesIsConfirmed) {
     r.dialogs.answers = {true};
     r.gs.rng.script({0});
     EXPECT_EQ(check_battle_end(r.ctx), BattleOutcome::ongoing);
-    EXPECT_EQ(r.dialogs.log,
-              (std::vector<std::string>{
-                  "inform:ﾎﾜｲﾄﾅｲﾄを倒した", "inform:ルミナリアは経験値14を取得した!",
-                  "ask-no:ﾎﾜｲﾄﾅｲﾄから哀古を奪いますか？\r\r【石の指輪】の哀古　△11\r（ルミナリアの今の"
-                  "哀古は【ﾎﾜｲﾄﾎｰﾙ】　△59）",
-                  "inform:ﾎﾜｲﾄﾅｲﾄから【石の指輪】の哀古を奪った"}));
+    EXPECT_EQ(
+        r.dialogs.log,
+        (std::vector<std::string>{
+            "inform:ﾎﾜｲﾄﾅｲﾄを倒した", "inform:ルミナリアは経験値14を取得した!",
+            "ask-no:ﾎﾜｲﾄﾅｲﾄから哀古を奪いますか？\r\r【石の指輪】の哀古　△11\r（ルミナリアの今の"
+            "哀古は【ﾎﾜｲﾄﾎｰﾙ】　△59）",
+            "inform:ﾎﾜｲﾄﾅｲﾄから【石の指輪】の哀古を奪った"}));
     EXPECT_EQ(r.gs.chara[1].aiko_power, 11);
 }
 

@@ -638,10 +638,13 @@ TEST(BattleLog, KeepsEveryMessageInOrderWaitsWhileOpenAndStartsEmpty) {
     EXPECT_EQ(r.w().moji_l, "ルミナリアの哀古が2上がった");
     r.dialogs.answers = {false, false};
     r.m.Button21Click();  // 敵全滅
-    const std::vector<std::string> said = {
-        "ルミナリアの攻撃",        "ルミナリアは待機した",           "ルミナリアの哀古が2上がった",
-        "狼を倒した",              "ルミナリアは経験値17を取得した!", "熊を倒した",
-        "ルミナリアは経験値18を取得した!"};
+    const std::vector<std::string> said = {"ルミナリアの攻撃",
+                                           "ルミナリアは待機した",
+                                           "ルミナリアの哀古が2上がった",
+                                           "狼を倒した",
+                                           "ルミナリアは経験値17を取得した!",
+                                           "熊を倒した",
+                                           "ルミナリアは経験値18を取得した!"};
     EXPECT_EQ(r.m.log(), said);
     EXPECT_EQ(r.screens.log.back(), "show:result");
 

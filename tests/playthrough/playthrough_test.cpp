@@ -121,9 +121,12 @@ TEST(PlaythroughPolicy, TakesAnEnemysAikoOnlyWhenStronger) {
     PartyPolicy p(h.battle, 1);
     h.gs.cur_unit = 2;
     h.gs.chara[2].aiko_power = 40;
-    EXPECT_TRUE(p.answer("盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△41\r（U2の今の哀古は【古剣】　△40）"));
-    EXPECT_FALSE(p.answer("盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△40\r（U2の今の哀古は【古剣】　△99）"));
-    EXPECT_FALSE(p.answer("盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△7\r（U2の今の哀古は【古剣】　△40）"));
+    EXPECT_TRUE(p.answer(
+        "盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△41\r（U2の今の哀古は【古剣】　△40）"));
+    EXPECT_FALSE(p.answer(
+        "盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△40\r（U2の今の哀古は【古剣】　△99）"));
+    EXPECT_FALSE(p.answer(
+        "盗賊から哀古を奪いますか？\r\r【鉄剣】の哀古　△7\r（U2の今の哀古は【古剣】　△40）"));
     EXPECT_TRUE(p.answer("もう戻れなくなります。よろしいですか？"));
 }
 

@@ -150,8 +150,6 @@ class SettingsTest : public QObject {
             {"game/auto_speed", "1", true},       {"game/auto_speed", "9", true},
             {"game/auto_speed", "0", false},      {"game/auto_speed", "10", false},
             {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
-            {"game/one_box_per_message", "1", true},
-            {"game/one_box_per_message", "on", false},
         };
         int n = 0;
         for (const Case& c : cases) {
@@ -409,9 +407,10 @@ class SettingsTest : public QObject {
             QVERIFY(box);
             QCOMPARE(box->defaultButton()->text(), QStringLiteral("いいえ"));
             QAbstractButton* yes = box->button(QMessageBox::Yes);
-            for (int i = 0; i < 3 && QApplication::focusWidget() != yes; ++i)
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), yes);
+            QVERIFY(box->focusWidget());
+            for (int i = 0; i < 3 && box->focusWidget() != yes; ++i)
+                QTest::keyClick(box->focusWidget(), Qt::Key_Tab);
+            QCOMPARE(box->focusWidget(), yes);
             QTest::keyClick(yes, Qt::Key_Space);
         });
         QVERIFY(dialogs.ask_yes_no_default_no("奪いますか？"));

@@ -17,9 +17,9 @@
 #include "battle/battle_screen.h"
 #include "battle/enemy_turn.h"
 #include "battle/movement.h"
+#include "battle/result_dialog.h"
 #include "battle/sealed_sword.h"
 #include "battle/techniques.h"
-#include "battle/result_dialog.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/router.h"
@@ -407,8 +407,8 @@ class TextFitTest : public QObject {
                 for (int a = 0; a < kAttrCount; ++a) c.attr(a) = 999;
                 c.aiko_name = aiko;
                 c.aiko_power = 99999;
-                c.oath = static_cast<byte>(std::find(oaths.begin(), oaths.end(), oath) -
-                                           oaths.begin());
+                c.oath =
+                    static_cast<byte>(std::find(oaths.begin(), oaths.end(), oath) - oaths.begin());
                 c.oath_count = 98;
                 c.lifespan = 99;
                 c.x = static_cast<byte>(at[0]);
@@ -443,8 +443,7 @@ class TextFitTest : public QObject {
             for (int family = 1; family <= 18; ++family)
                 for (int slot = 1; slot <= 4; ++slot)
                     for (bool rich : {true, false})
-                        from_start(1, seed, rich,
-                                   [&] { resolve_technique(ctx, family, slot); });
+                        from_start(1, seed, rich, [&] { resolve_technique(ctx, family, slot); });
             for (int family = kFirstSealed; family <= kLastSealed; ++family)
                 for (bool rich : {true, false})
                     from_start(1, seed, rich, [&] { resolve_technique(ctx, family, 1); });
@@ -487,11 +486,16 @@ class TextFitTest : public QObject {
         });
         QVERIFY2(texts.size() >= 150, qPrintable(QString::number(texts.size())));
 
+        // Whole, and not so small that it cannot be read.
+        constexpr int kReadablePx = 11;
         Findings f;
         int two_rows = 0;
         for (const std::string& t : texts) {
             s.moji_l->show_text(t);
             f.add(cut_in(s.moji_l));
+            if (s.moji_l->font().pixelSize() < kReadablePx)
+                f.add({QStringLiteral("%1px: ").arg(s.moji_l->font().pixelSize()) +
+                       QString::fromStdString(t)});
             if (t.find('\r') != std::string::npos) ++two_rows;
         }
         QVERIFY(two_rows > 0);
