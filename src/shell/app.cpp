@@ -16,11 +16,14 @@
 #include "shell/router.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "sound/game_pads.h"
 #include "sound/music_player.h"
+#include "sound/sdl_api.h"
 #include "sound/sound_front.h"
 #include "state/dat_text.h"
 #include "story/story_screen.h"
 #include "travel/travel_screen.h"
+#include "ui/pad_keys.h"
 #include "ui/settings_dialog.h"
 
 namespace lum {
@@ -229,7 +232,19 @@ bool App::eventFilter(QObject* obj, QEvent* e) {
 void App::finish_start() {
     if (!started_) return;
     start_sound();
+    start_pads();
     router_->create_all();
+}
+
+void App::start_pads() {
+    if (pad_keys_) return;
+    // Without SDL the game plays on by keyboard and mouse (the sound has said why already).
+    std::string why;
+    pads_ = GamePads::open(&why);
+    if (!pads_ && sdl_api()) std::cerr << "game controllers: " << why << "\n";
+    PadKeys::Poll poll;
+    if (pads_) poll = [this] { return pads_->poll(); };
+    pad_keys_ = new PadKeys(std::move(poll), window_.get());
 }
 
 bool App::start() {

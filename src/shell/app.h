@@ -22,6 +22,8 @@ class TravelScreen;
 class StoryScreen;
 class SoundFront;
 class TitleBox;
+class PadKeys;
+class GamePads;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
@@ -62,6 +64,8 @@ class App : public QObject {
     BattleModel& battle_model();
     StoryScreen& story_screen();
     TravelScreen& travel_screen();
+    // Game controllers as keys; made with the sound, after the first paint.
+    PadKeys* pad_keys() { return pad_keys_; }
 
     // The settings dialog (modal). The title box's 設定 button and F2 open it; the travel
     // screen's config box calls it too.
@@ -77,6 +81,7 @@ class App : public QObject {
   private:
     void add_shell_controls();
     void start_sound();
+    void start_pads();
     void restart_sound();
     void remember_settings();
     void flush_settings();
@@ -98,6 +103,8 @@ class App : public QObject {
     bool settings_open_ = false;
     std::string settings_fault_told_;  // the last write fault the player was told of
     QTimer* pump_ = nullptr;
+    std::unique_ptr<GamePads> pads_;
+    PadKeys* pad_keys_ = nullptr;
     bool started_ = false;
     bool first_painted_ = false;
 };

@@ -171,9 +171,28 @@ void PlaceButton::mousePressEvent(QMouseEvent* e) {
 }
 
 void PlaceButton::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        animateClick();
-        return;
+    switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            animateClick();
+            return;
+        // The arrows (and a pad's D-pad) walk the open places in Tab's order, and only them.
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Up: {
+            const bool next = e->key() == Qt::Key_Right || e->key() == Qt::Key_Down;
+            for (QWidget* w = next ? nextInFocusChain() : previousInFocusChain(); w != this;
+                 w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+                if (qobject_cast<PlaceButton*>(w) && w->isVisible() && w->isEnabled()) {
+                    w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                    break;
+                }
+            }
+            return;
+        }
+        default:
+            break;
     }
     QAbstractButton::keyPressEvent(e);
 }
@@ -316,6 +335,13 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WidgetWithChildrenShortcut);
     connect(esc, &QShortcut::activated, this, [this] { handle([this] { model_.escape(); }); });
+    // The Menu key (a pad's X) goes to the item list.
+    auto* items = new QShortcut(QKeySequence(Qt::Key_Menu), this);
+    items->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(items, &QShortcut::activated, this, [this] {
+        if (item_list->isVisible() && item_list->isEnabled())
+            item_list->setFocus(Qt::TabFocusReason);
+    });
     auto* save = new QShortcut(QKeySequence(Qt::Key_S), this);
     save->setContext(Qt::WidgetWithChildrenShortcut);
     connect(save, &QShortcut::activated, this,

@@ -4,16 +4,22 @@
 #include <QtTest>
 #include <fstream>
 
+#include "battle/battle_model.h"
 #include "battle/battle_screen.h"
+#include "battle/result_dialog.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/router.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
 #include "state/cp932.h"
+#include "story/story_model.h"
 #include "story/story_screen.h"
+#include "support/virtual_pad.h"
 #include "travel/travel_screen.h"
+#include "ui/pad_keys.h"
 #include "ui/screen_page.h"
+#include "ui/settings_dialog.h"
 #include "ui_support.h"
 
 using namespace lum;
@@ -34,6 +40,13 @@ struct Harness {
         app = std::make_unique<App>(std::move(o));
     }
     TitleBox& title() { return app->start_box(); }
+    // Started whole, its window active for keys.
+    bool start_active() {
+        if (!app->start()) return false;
+        app->finish_start();
+        app->window().activateWindow();
+        return QTest::qWaitForWindowActive(&app->window());
+    }
     QString window_title() { return app->window().windowTitle(); }
     bool shows(ScreenId id) { return app->router().visible(id); }
     int visible_count() {
@@ -154,16 +167,141 @@ class ShellTest : public QObject {
         QVERIFY(file_bytes(dir / "dat" / "my.dat").find("\r\n777\r\n") != std::string::npos);
     }
 
+    // A controller alone, through SDL's own game-controller events from a virtual pad: plugged
+    // in, every screen's buttons pressed, pulled out. What it presses reaches the focused
+    // control as the key it stands for.
+    void controllerPlaysEveryScreenAndComesAndGoes() {
+        fs::path dir = copy_built_game("pad");
+        Harness h(dir);
+        QVERIFY(h.start_active());
+        MainWindow& win = h.app->window();
+        PadKeys* keys = h.app->pad_keys();
+        QVERIFY(keys);
+        if (!test::VirtualPadApi::get()) QSKIP("this SDL has no virtual joysticks");
+        auto pad = std::make_unique<VirtualPad>("Sofa Pad");
+        QVERIFY(pad->ok());
+        QTRY_VERIFY(keys->notice()->isVisible());
+        QCOMPARE(keys->notice()->text(),
+                 QStringLiteral("コントローラー「Sofa Pad」を接続しました"));
+        auto hold = [&](SDL_GameControllerButton b, bool down) {
+            pad->button(b, down);
+            QTest::qWait(3 * PadKeys::kPollMs);
+        };
+        auto tap = [&](SDL_GameControllerButton b) {
+            hold(b, true);
+            hold(b, false);
+        };
+        auto focus = [] { return QApplication::focusWidget(); };
+
+        // Title: down to 最初からする, A, and the question answered.
+        QCOMPARE(focus(), h.title().Button2);
+        tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        QTRY_COMPARE(focus(), h.title().Button1);
+        QVERIFY(h.shows(ScreenId::battle));  // focus alone opened nothing
+        h.dialogs->answers = {true};
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_VERIFY(h.shows(ScreenId::travel));
+
+        // Travel: the D-pad walks the places, X goes to the items, Start opens the settings.
+        TravelScreen& t = h.app->travel_screen();
+        QTRY_VERIFY(qobject_cast<PlaceButton*>(focus()));
+        QWidget* first = focus();
+        h.app->state().place_flags[1] = 1;  // m1 opens beside m0
+        QTRY_VERIFY(t.place_button("m1")->isVisible());
+        tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+        QTRY_COMPARE(focus(), static_cast<QWidget*>(t.place_button("m1")));
+        tap(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(focus(), first);
+        tap(SDL_CONTROLLER_BUTTON_X);
+        QTRY_COMPARE(focus(), static_cast<QWidget*>(t.item_list));
+        bool settings_shown = false;
+        QTimer::singleShot(300, [&] {
+            auto* dlg = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+            settings_shown = dlg != nullptr;
+            if (dlg) dlg->reject();
+        });
+        tap(SDL_CONTROLLER_BUTTON_START);
+        QTRY_VERIFY(settings_shown);
+
+        // Battle: A opens 移動, B closes it; into the techniques, X back to the commands; RT
+        // held is the fast-forward.
+        h.app->battle_model().start(BattleKind::random);
+        BattleScreen& b = h.app->battle_screen();
+        // The offscreen platform gives the window no activation back when a dialog closes.
+        win.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&win));
+        QTRY_VERIFY_WITH_TIMEOUT(b.menu0->isVisible() && focus() == b.idou_b, 8000);
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_VERIFY(b.menu1->isVisible());
+        tap(SDL_CONTROLLER_BUTTON_B);
+        QTRY_VERIFY(!b.menu1->isVisible());
+        QTRY_COMPARE(focus(), b.idou_b);
+        tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(focus(), b.family_buttons[1]);
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(focus(), b.technique_buttons[1]);
+        tap(SDL_CONTROLLER_BUTTON_LEFTSHOULDER);  // the previous panel: the families
+        QTRY_COMPARE(focus(), b.family_buttons[1]);
+        tap(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+        QTRY_COMPARE(focus(), b.technique_buttons[1]);
+        tap(SDL_CONTROLLER_BUTTON_X);
+        QTRY_VERIFY(!b.menu4->isVisible() && !b.menu2->isVisible());
+        QTRY_COMPARE(focus(), b.usu_b);
+        pad->axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+        QTRY_VERIFY(h.app->battle_model().fast_forward());
+        pad->axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, VirtualPad::kTriggerRest);
+        QTRY_VERIFY(!h.app->battle_model().fast_forward());
+
+        // The result: A brings the lines out, then presses its button.
+        b.model().Button21Click();  // every enemy down
+        QTRY_VERIFY_WITH_TIMEOUT(h.shows(ScreenId::result), 8000);
+        auto& r = static_cast<ResultDialog&>(*h.app->router().page(ScreenId::result));
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE_WITH_TIMEOUT(focus(), r.next_b, 3000);
+        tap(SDL_CONTROLLER_BUTTON_A);
+        QTRY_VERIFY(h.shows(ScreenId::travel));
+
+        // Story: A goes on, Y hides the text box, Back opens and closes the backlog, RT skips.
+        StoryScreen& st = h.app->story_screen();
+        QVERIFY(st.open_scene("story1"));
+        QTRY_VERIFY(h.shows(ScreenId::story));
+        StoryModel& sm = st.model();
+        const int pos = h.app->state().script_pos;
+        for (int i = 0; i < 6 && h.app->state().script_pos == pos; ++i)
+            tap(SDL_CONTROLLER_BUTTON_A);
+        QVERIFY(h.app->state().script_pos != pos);
+        tap(SDL_CONTROLLER_BUTTON_Y);
+        QTRY_VERIFY(sm.text_box_hidden);
+        tap(SDL_CONTROLLER_BUTTON_Y);
+        QTRY_VERIFY(!sm.text_box_hidden);
+        tap(SDL_CONTROLLER_BUTTON_BACK);
+        QTRY_VERIFY(sm.backlog_open());
+        tap(SDL_CONTROLLER_BUTTON_BACK);
+        QTRY_VERIFY(!sm.backlog_open());
+        pad->axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+        QTRY_VERIFY(sm.fast_forward());
+        pad->axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, VirtualPad::kTriggerRest);
+        QTRY_VERIFY(!sm.fast_forward());
+
+        // Pulled out with the trigger held: the notice, and no fast-forward left on.
+        pad->axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+        QTRY_VERIFY(sm.fast_forward());
+        pad.reset();
+        QTRY_COMPARE(keys->notice()->text(),
+                     QStringLiteral("コントローラー「Sofa Pad」が外れました"));
+        QVERIFY(keys->notice()->isVisible());
+        QTRY_VERIFY(!sm.fast_forward());
+        QTRY_VERIFY_WITH_TIMEOUT(!keys->notice()->isVisible(), PadKeys::kNoticeMs + 2000);
+    }
+
     // Alt+Enter (and F11) is the window's key on every screen: it toggles full screen and never
     // reaches the focused button, place or story line.
     void altEnterTogglesFullScreenAndPressesNothing() {
         fs::path dir = copy_built_game("alt_enter");
         Harness h(dir);
-        QVERIFY(h.app->start());
-        h.app->finish_start();
+        QVERIFY(h.start_active());
         MainWindow& win = h.app->window();
-        win.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&win));
         auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods, bool full) {
             QWidget* focus = QApplication::focusWidget();
             QVERIFY(focus);
