@@ -174,7 +174,8 @@ void PlaceButton::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            animateClick();
+            // A held key presses nothing: each repeat would put the click off again.
+            if (!e->isAutoRepeat()) animateClick();
             return;
         // The arrows (and a pad's D-pad) walk the open places in Tab's order, and only them.
         case Qt::Key_Right:

@@ -71,8 +71,13 @@ PadKeys::PadKeys(Poll poll, QWidget* window)
     if (poll_pads_) {
         poll_ = new QTimer(this);
         poll_->setInterval(kPollMs);
+        // Each input is delivered from the event queue, not from the timer: a key that opens a
+        // modal box runs the box's loop until it closes, and the timer must keep polling
+        // meanwhile, or the pad could never answer the box.
         connect(poll_, &QTimer::timeout, this, [this] {
-            for (const PadEvent& e : poll_pads_()) deliver(e);
+            for (PadEvent& e : poll_pads_())
+                QMetaObject::invokeMethod(
+                    this, [this, e = std::move(e)] { deliver(e); }, Qt::QueuedConnection);
         });
         poll_->start();
     }
