@@ -9,6 +9,7 @@
 #include <set>
 
 #include "forms.h"
+#include "name_words.h"
 #include "script_commands.h"
 #include "state/data_files.h"
 #include "state/status_panel.h"
@@ -118,14 +119,25 @@ class Checker {
         }
     }
 
-    // Every stage script: long enough and recruiting known names; every people file: known
-    // names.
+    // An enemy whose name promises a way of fighting its class does not have.
+    void check_enemy_names(const ParsedScript& s, const std::string& file) {
+        for (int k = 0; k < kStageEnemies; ++k) {
+            const TEnemyEntry& e = s.enemies[k];
+            if (const NameWord* w = broken_promise(e.name, e.job))
+                fault(file_line(file, s.enemy_lines[k].name),
+                      broken_promise_reason(e.name, e.job, *w), false);
+        }
+    }
+
+    // Every stage script: long enough, recruiting known names, enemies named for what they do;
+    // every people file: known names, enemies named for what they do.
     void check_scripts() {
         for (int n = 0; n <= rules_.last_stage; ++n) {
             const ParsedScript* s = stage(n);
             if (!s) continue;
             const std::string file = stage_path(n).string();
             check_recruits(*s, file);
+            check_enemy_names(*s, file);
             if (n == 0) continue;  // stage 0's scene is never played
             int entries = 0, last_line = 0;
             for (int i = 0; i < kScriptLines; ++i)
@@ -145,7 +157,9 @@ class Checker {
         std::sort(people.begin(), people.end());
         for (const fs::path& p : people) {
             try {
-                check_recruits(parse_script(read_file_bytes(p), p.string(), true), p.string());
+                const ParsedScript s = parse_script(read_file_bytes(p), p.string(), true);
+                check_recruits(s, p.string());
+                check_enemy_names(s, p.string());
             } catch (const DataError& e) {
                 fault(file_line(e.file(), e.line()), e.reason(), false);
             }
