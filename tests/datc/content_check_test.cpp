@@ -180,6 +180,14 @@ TEST_F(ContentCheck, AnArcherOfClassTwoIsCaughtInStagesAndPeopleFilesEvenWhenHid
                       "15), but class 3 (夜剣士) does not fight that way"}));
 }
 
+TEST_F(ContentCheck, ARandomBattleNameMayPromiseNothing) {
+    write("tables/names.toml", "names = [\n  \"野犬\",\n  \"霧の魔獣\",\n  \"はぐれ魔術師\",\n]\n");
+    EXPECT_EQ(faults(), std::vector<std::string>{
+                            at("tables/names.toml", 4) +
+                            ": \"はぐれ魔術師\" has 魔 in its name, which promises spells, but a "
+                            "random battle gives its names any class"});
+}
+
 TEST(EnemyNameWords, LongerWordsWinAndEveryPromisedWordIsChecked) {
     // 魔獣 is a beast: its 魔 promises no spells.
     EXPECT_EQ(datc::broken_promise("霧の魔獣", 0), nullptr);

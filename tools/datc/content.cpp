@@ -1,5 +1,6 @@
 #include "content.h"
 
+#include <toml++/toml.h>
 #include <algorithm>
 #include <array>
 #include <deque>
@@ -73,6 +74,7 @@ class Checker {
 
     std::vector<ContentFault> run() {
         check_scripts();
+        check_random_names();
         walk();
         return std::move(faults_);
     }
@@ -129,8 +131,36 @@ class Checker {
         }
     }
 
+    // A random battle gives its enemies a name from the names table and a class drawn apart:
+    // a name there may promise no way of fighting at all. (The compiler reports a table it
+    // cannot read; a data set without one has nothing to check.)
+    void check_random_names() {
+        const fs::path p = data_ / "tables" / "names.toml";
+        std::error_code ec;
+        if (!fs::exists(p, ec)) return;
+        toml::table root;
+        try {
+            root = toml::parse(read_file_bytes(p), p.string());
+        } catch (const toml::parse_error&) {
+            return;
+        }
+        const toml::array* names = root["names"].as_array();
+        if (!names) return;
+        for (const toml::node& n : *names) {
+            const auto* name = n.as_string();
+            if (!name) continue;
+            // No class is -1: the first word that promises anything is returned.
+            if (const NameWord* w = broken_promise(name->get(), -1))
+                fault(file_line(p.string(), static_cast<int>(n.source().begin.line)),
+                      "\"" + name->get() + "\" has " + w->word + " in its name, which promises " +
+                          w->promise + ", but a random battle gives its names any class",
+                      false);
+        }
+    }
+
     // Every stage script: long enough, recruiting known names, enemies named for what they do;
-    // every people file: known names, enemies named for what they do.
+    // every people file: known names, enemies named for what they do; the names of random
+    // battles promising nothing.
     void check_scripts() {
         for (int n = 0; n <= rules_.last_stage; ++n) {
             const ParsedScript* s = stage(n);

@@ -19,7 +19,8 @@ struct NameWord {
 // Longer words come first where they hold a shorter one: 魔獣 is a beast, not a caster.
 const std::vector<NameWord>& name_words();
 
-// The first word of `name` whose promise class `job` does not keep; nullptr when none.
+// The first word of `name` whose promise class `job` does not keep; nullptr when none. With a
+// job of no class (-1) that is the first word that promises anything.
 // Words are matched longest first at each character, so a word inside a longer one is not
 // read on its own.
 const NameWord* broken_promise(const std::string& name, int job,
