@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 
 #include "forms.h"
 #include "name_words.h"
@@ -73,6 +75,7 @@ class Checker {
         : data_(data_dir), rules_(rules), gs_(std::make_unique<GameState>()) {}
 
     std::vector<ContentFault> run() {
+        read_weapons();
         check_scripts();
         check_random_names();
         walk();
@@ -131,6 +134,51 @@ class Checker {
         }
     }
 
+    // The weapon each enemy picture of data/art/people.txt holds ("class NAME ... weapon=W"),
+    // by picture file; a body other than a person's (a slime, a ghost, a beast, a robot) holds
+    // nothing.
+    void read_weapons() {
+        std::ifstream in(data_ / "art" / "people.txt", std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            line = line.substr(0, line.find('#'));
+            std::istringstream words(line);
+            std::string kind, name, w;
+            if (!(words >> kind >> name) || kind != "class") continue;
+            std::string weapon = "none";
+            while (words >> w) {
+                if (w.rfind("weapon=", 0) == 0) weapon = w.substr(7);
+                if (w.rfind("body=", 0) == 0 && w != "body=normal" && w != "body=big" &&
+                    w != "body=small")
+                    weapon = "none";
+            }
+            weapons_[name + ".bmp"] = weapon;
+        }
+    }
+
+    // An enemy drawn with a weapon its class does not fight with.
+    void check_enemy_looks(const ParsedScript& s, const std::string& file) {
+        for (int k = 0; k < kStageEnemies; ++k) {
+            const TEnemyEntry& e = s.enemies[k];
+            if (e.name.empty()) continue;
+            const std::string picture =
+                e.sprite_file.empty() ? "unit" + std::to_string(e.job) + ".bmp" : e.sprite_file;
+            auto it = weapons_.find(picture);
+            if (it == weapons_.end()) continue;
+            const NameWord* w = weapon_promise(it->second);
+            if (!w || std::find(w->classes.begin(), w->classes.end(), e.job) != w->classes.end())
+                continue;
+            const ParsedScript::EnemyLines& at = s.enemy_lines[k];
+            fault(file_line(file, at.sprite ? at.sprite
+                                  : at.job  ? at.job
+                                            : at.block),
+                  "\"" + e.name + "\" is drawn with a " + it->second + " (" + picture +
+                      "), which promises " + w->promise + ", but class " + std::to_string(e.job) +
+                      " (" + enemy_class_name(e.job) + ") does not fight that way",
+                  false);
+        }
+    }
+
     // A random battle gives its enemies a name from the names table and a class drawn apart:
     // a name there may promise no way of fighting at all. (The compiler reports a table it
     // cannot read; a data set without one has nothing to check.)
@@ -168,6 +216,7 @@ class Checker {
             const std::string file = stage_path(n).string();
             check_recruits(*s, file);
             check_enemy_names(*s, file);
+            check_enemy_looks(*s, file);
             if (n == 0) continue;  // stage 0's scene is never played
             int entries = 0, last_line = 0;
             for (int i = 0; i < kScriptLines; ++i)
@@ -190,6 +239,7 @@ class Checker {
                 const ParsedScript s = parse_script(read_file_bytes(p), p.string(), true);
                 check_recruits(s, p.string());
                 check_enemy_names(s, p.string());
+                check_enemy_looks(s, p.string());
             } catch (const DataError& e) {
                 fault(file_line(e.file(), e.line()), e.reason(), false);
             }
@@ -434,6 +484,7 @@ class Checker {
     ContentRules rules_;
     std::unique_ptr<GameState> gs_;
     std::map<int, std::optional<ParsedScript>> stages_;
+    std::map<std::string, std::string> weapons_;  // picture file -> the weapon it holds
     std::vector<ContentFault> faults_;
     std::set<std::string> seen_;
 };

@@ -56,6 +56,28 @@ const std::vector<NameWord>& name_words() {
     return kWords;
 }
 
+const NameWord* weapon_promise(const std::string& weapon) {
+    static const std::vector<NameWord> kWeapons = {
+        {"bow", "arrows", kArrows},
+        {"gun", "a gun", kGuns},
+        {"sword", "a blade", kBlades},
+        {"dagger", "a blade", kBlades},
+        {"greatsword", "a blade", kBlades},
+        {"axe", "a blade", kBlades},
+        {"scythe", "a blade", kBlades},
+        {"claw", "blows or a blade", either(kFists, kBlades)},
+        {"fists", "blows", kFists},
+        {"lance", "thrusts or a blade", either(kFists, kBlades)},
+        {"mace", "blows or healing", either(kFists, kHeals)},
+        {"staff", "spells or healing", either(kSpells, kHeals)},
+        {"orb", "spells or healing", either(kSpells, kHeals)},
+        {"book", "spells or healing", either(kSpells, kHeals)},
+    };
+    for (const NameWord& w : kWeapons)
+        if (w.word == weapon) return &w;
+    return nullptr;
+}
+
 const NameWord* broken_promise(const std::string& name, int job,
                                const std::vector<NameWord>& words) {
     for (size_t at = 0; at < name.size();) {

@@ -30,4 +30,9 @@ const NameWord* broken_promise(const std::string& name, int job,
 // (双剣士) does not fight that way".
 std::string broken_promise_reason(const std::string& name, int job, const NameWord& w);
 
+// What a picture's weapon promises, by the weapon of its recipe (data/art/people.txt): a bow the
+// arrows, a sword the blades, fists and claws the blows, a staff spells or healing; nullptr for
+// a weapon that promises nothing (a fan, a harp, none).
+const NameWord* weapon_promise(const std::string& weapon);
+
 }  // namespace lum::datc
