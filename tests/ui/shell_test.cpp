@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "battle/battle_screen.h"
+#include "battle/result_dialog.h"
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/router.h"
@@ -300,6 +301,16 @@ class ShellTest : public QObject {
         QVERIFY(top == &guide || guide.isAncestorOf(top));
         key(Qt::Key_Escape);
         for (size_t i = 0; i < clock.size(); ++i) QCOMPARE(clock[i]->isActive(), bool(running[i]));
+
+        // The result: the battle's page, and the reveal of its lines held.
+        h.app->router().show(ScreenId::result);
+        auto& result = static_cast<ResultDialog&>(*h.app->router().page(ScreenId::result));
+        QTRY_VERIFY(result.Timer1->isActive());
+        key(Qt::Key_F1);
+        QCOMPARE(guide.title_l->text(), QStringLiteral("戦いの流れ"));
+        QVERIFY(!result.Timer1->isActive());
+        key(Qt::Key_F1);
+        QVERIFY(result.Timer1->isActive());
 
         // A story scene: its player stands while the guide shows.
         StoryScreen& st = h.app->story_screen();
