@@ -190,8 +190,8 @@ TEST_F(ContentCheck, ARandomBattleNameMayPromiseNothing) {
 
 // An enemy with a sprite of its own, for the pictures' test.
 std::string drawn(int k, const std::string& name, int job, const std::string& sprite) {
-    return "enemy " + std::to_string(k) + "\n  name " + name + "\n  sprite " + sprite +
-           "\n  job " + std::to_string(job) + "\n  state 1\n";
+    return "enemy " + std::to_string(k) + "\n  name " + name + "\n  sprite " + sprite + "\n  job " +
+           std::to_string(job) + "\n  state 1\n";
 }
 
 TEST_F(ContentCheck, AnEnemyDrawnWithAWeaponItsClassDoesNotUseIsCaught) {
@@ -199,11 +199,10 @@ TEST_F(ContentCheck, AnEnemyDrawnWithAWeaponItsClassDoesNotUseIsCaught) {
           "# enemies\nclass unit2 sex=f weapon=dagger  # blades\nclass unit4 weapon=staff\n"
           "class foe_x sex=m weapon=bow\nclass foe_fan weapon=fan\n"
           "class foe_slime weapon=sword body=slime\nportrait foe_y weapon=bow\n");
-    write("stages/story2.txt", enemy(1, "山賊", 2) + enemy(2, "山賊", 4) +
-                                   drawn(3, "ゴズ", 2, "foe_x.bmp") +
-                                   drawn(4, "踊り子", 2, "foe_fan.bmp") +
-                                   drawn(5, "スライム", 2, "foe_slime.bmp") +
-                                   script({"open 2", "next_stage"}));
+    write("stages/story2.txt",
+          enemy(1, "山賊", 2) + enemy(2, "山賊", 4) + drawn(3, "ゴズ", 2, "foe_x.bmp") +
+              drawn(4, "踊り子", 2, "foe_fan.bmp") + drawn(5, "スライム", 2, "foe_slime.bmp") +
+              script({"open 2", "next_stage"}));
     write("people/people0.txt", drawn(1, "ゴズ", 4, "foe_x.bmp") + drawn(2, "影", 0, "foe_y.bmp") +
                                     "text やあ。\nback_to_travel\n");
     EXPECT_EQ(faults(),
