@@ -23,6 +23,7 @@
 #include "state/dat_text.h"
 #include "story/story_screen.h"
 #include "travel/travel_screen.h"
+#include "ui/guide_view.h"
 #include "ui/pad_keys.h"
 #include "ui/settings_dialog.h"
 
@@ -55,6 +56,7 @@ App::App(Options options)
     router_->add_lazy(ScreenId::travel, [this] {
         auto* travel = new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
         travel->open_settings = [this] { open_settings(); };
+        travel->open_help = [this] { open_guide(); };
         return travel;
     });
     router_->add_lazy(ScreenId::story, [this] {
@@ -68,6 +70,8 @@ App::App(Options options)
         remember_settings();
         return true;
     };
+    guide_ = new GuideView(gs_, window_.get());
+    window_->on_help = [this] { toggle_guide(); };
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), window_.get());
     f2->setContext(Qt::ApplicationShortcut);
     connect(f2, &QShortcut::activated, this, [this] { open_settings(); });
@@ -218,6 +222,20 @@ void App::open_settings() {
     dlg.on_change = [this](const PlayerSettings& s) { apply_settings(s); };
     dlg.exec();
     settings_open_ = false;
+}
+
+void App::open_guide() {
+    const auto id = router_->current();
+    if (!id) return;
+    const bool title = *id == ScreenId::battle && start_box_ && start_box_->isVisible();
+    guide_->open_over(router_->page(*id), GuideModel::page_for(*id, title));
+}
+
+void App::toggle_guide() {
+    if (guide_->is_open())
+        guide_->close_guide();
+    else
+        open_guide();
 }
 
 bool App::eventFilter(QObject* obj, QEvent* e) {

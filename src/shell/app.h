@@ -24,6 +24,7 @@ class SoundFront;
 class TitleBox;
 class PadKeys;
 class GamePads;
+class GuideView;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
@@ -70,6 +71,11 @@ class App : public QObject {
     // The settings dialog (modal). The title box's 設定 button and F2 open it; the travel
     // screen's config box calls it too.
     void open_settings();
+    // The guide over the screen showing, at the page about it; F1 and the travel screen's
+    // 「ヘルプ」 open it, F1 again or Esc closes it.
+    void open_guide();
+    void toggle_guide();
+    GuideView& guide() { return *guide_; }
     // Puts settings in force at once (the speeds into the game state, the sound levels, the
     // output and SoundFont, full screen) and writes them to the store.
     void apply_settings(const PlayerSettings& s);
@@ -97,6 +103,7 @@ class App : public QObject {
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
     TitleBox* start_box_ = nullptr;
+    GuideView* guide_ = nullptr;
     bool installed_ = false;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;

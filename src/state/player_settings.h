@@ -56,6 +56,7 @@ struct KeyHelp {
     const char* action;
 };
 inline constexpr KeyHelp kKeyHelp[] = {
+    {"どこでも", "F1", "", "ヘルプ（もう一度 F1 か Esc で閉じる）"},
     {"どこでも", "F2", "Start", "設定"},
     {"どこでも", "F11 / Alt+Enter", "", "全画面表示の切り替え"},
     {"どこでも", "↑ ↓ ← →", "十字キー / 左スティック", "パネルの中でボタンを選ぶ"},

@@ -280,7 +280,7 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     connect(Button1, &QPushButton::clicked, this,
             [this] { handle([this] { model_.Button1Click(); }); });
 
-    hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 86}, this);
+    hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 116}, this);
     label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 20, 254, 16}, hyoji_box);
     label(QStringLiteral("ｆａｓｔ"), "Label_fast", {8, 60, 60, 16}, hyoji_box);
     label(QStringLiteral("ｓｌｏｗ"), "Label_slow", {132, 60, 60, 16}, hyoji_box)
@@ -296,6 +296,10 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     auto* settings = button(QStringLiteral("設定…"), "settings_b", {200, 54, 60, 26}, hyoji_box);
     connect(settings, &QPushButton::clicked, this, [this] {
         if (open_settings) open_settings();
+    });
+    auto* help = button(QStringLiteral("ヘルプ"), "help_b", {200, 84, 60, 26}, hyoji_box);
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (open_help) open_help();
     });
     connect(TrackBar1, &QSlider::valueChanged, this,
             [this](int v) { handle([&] { model_.TrackBar1Change(v); }); });
@@ -324,7 +328,7 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     nav->keep_tab();
     for (std::vector<QWidget*> g :
          std::initializer_list<std::vector<QWidget*>>{{BitBtn4, BitBtn5, BitBtn12, Button1},
-                                                      {Button3, settings},
+                                                      {Button3, settings, help},
                                                       {item_use},
                                                       {BitBtn17, BitBtn19},
                                                       {BitBtn8},

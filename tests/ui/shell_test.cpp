@@ -17,6 +17,7 @@
 #include "story/story_screen.h"
 #include "support/virtual_pad.h"
 #include "travel/travel_screen.h"
+#include "ui/guide_view.h"
 #include "ui/pad_keys.h"
 #include "ui/screen_page.h"
 #include "ui/settings_dialog.h"
@@ -40,7 +41,7 @@ struct Harness {
         app = std::make_unique<App>(std::move(o));
     }
     TitleBox& title() { return app->start_box(); }
-    // Started whole, its window active for keys.
+    // Started with every screen made and the window active for keys.
     bool start_active() {
         if (!app->start()) return false;
         app->finish_start();
@@ -298,8 +299,7 @@ class ShellTest : public QObject {
     // Alt+Enter (and F11) is the window's key on every screen: it toggles full screen and never
     // reaches the focused button, place or story line.
     void altEnterTogglesFullScreenAndPressesNothing() {
-        fs::path dir = copy_built_game("alt_enter");
-        Harness h(dir);
+        Harness h(copy_built_game("alt_enter"));
         QVERIFY(h.start_active());
         MainWindow& win = h.app->window();
         auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods, bool full) {
@@ -337,6 +337,128 @@ class ShellTest : public QObject {
         const int pos = h.app->state().script_pos;
         press(Qt::Key_Return, Qt::AltModifier, false);
         QCOMPARE(int(h.app->state().script_pos), pos);
+    }
+
+    // The guide's pages: the page about each screen, and the bounds of turning them.
+    void theGuideOpensAtThePageOfTheScreenAndStopsAtItsEnds() {
+        QCOMPARE(GuideModel::page_for(ScreenId::battle, true), 0);
+        QCOMPARE(GuideModel::page_for(ScreenId::battle, false), 1);
+        QCOMPARE(GuideModel::page_for(ScreenId::result, false), 1);
+        QCOMPARE(GuideModel::page_for(ScreenId::travel, false), 0);
+        QCOMPARE(GuideModel::page_for(ScreenId::story, false), 0);
+        GuideModel m;
+        QCOMPARE(GuideModel::page_count(), 8);
+        m.open(7);
+        QCOMPARE(m.page_caption(), std::string("8 / 8"));
+        QVERIFY(!m.next_enabled());
+        m.next_bClick();
+        QCOMPARE(m.page, 7);
+        m.open(8);  // out of range: the first page
+        QCOMPARE(m.page, 0);
+        QVERIFY(!m.back_enabled());
+        m.back_bClick();
+        QCOMPARE(m.page, 0);
+        m.contents_click(-1);
+        m.contents_click(8);
+        QCOMPARE(m.page, 0);
+        m.contents_click(3);
+        QCOMPARE(m.current().title, std::string("寿命"));
+        QCOMPARE(m.page_caption(), std::string("4 / 8"));
+        m.close();
+        QVERIFY(!m.visible);
+    }
+
+    // F1 opens the guide over every screen, at the page about it, and F1 or Esc closes it;
+    // while it shows, nothing beneath runs: the battle's clock and the story's reveal stand.
+    void f1OpensTheGuideOverEveryScreenAndHoldsWhatRunsBeneath() {
+        Harness h(copy_built_game("guide"));
+        QVERIFY(h.start_active());
+        MainWindow& win = h.app->window();
+        GuideView& guide = h.app->guide();
+        auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+
+        // The title: the keys' page; F1 again closes and gives the keys back.
+        key(Qt::Key_F1);
+        QVERIFY(guide.isVisible());
+        QCOMPARE(guide.title_l->text(), QStringLiteral("画面とキー"));
+        QCOMPARE(guide.geometry(), win.rect());
+        // It follows the window into full screen and back.
+        key(Qt::Key_F11);
+        QTRY_COMPARE(guide.geometry(), win.rect());
+        key(Qt::Key_F11);
+        QTRY_COMPARE(guide.geometry(), win.rect());
+        key(Qt::Key_F1);
+        QVERIFY(!guide.isVisible());
+        QCOMPARE(QApplication::focusWidget(), h.title().Button2);
+
+        h.dialogs->answers = {true};
+        h.title().Button1->click();
+        QVERIFY(h.shows(ScreenId::travel));
+        key(Qt::Key_F1);
+        QCOMPARE(guide.page_l->text(), QStringLiteral("1 / 8"));
+        key(Qt::Key_Right);
+        key(Qt::Key_Right);
+        QCOMPARE(guide.title_l->text(), QStringLiteral("能力と哀古"));
+        QVERIFY(guide.contents[2]->isChecked());
+        key(Qt::Key_Escape);
+        QVERIFY(!guide.isVisible());
+        // The config box's 「ヘルプ」.
+        auto* help = h.app->travel_screen().findChild<QPushButton*>("help_b");
+        QVERIFY(help);
+        help->click();
+        QVERIFY(guide.isVisible());
+        QCOMPARE(guide.title_l->text(), QStringLiteral("画面とキー"));
+        guide.close_b->click();
+        QVERIFY(!guide.isVisible());
+
+        // A battle: the battle's page, every timer of the battle screen held, none started
+        // again by the rules while it shows, and the same ones running after.
+        h.app->battle_model().start(BattleKind::random);
+        QTRY_VERIFY(h.app->battle_screen().menu0->isVisible());
+        BattleScreen& b = h.app->battle_screen();
+        const std::vector<QTimer*> clock = {b.Timer1, b.Timer2, b.Timer3, b.Timer4};
+        std::vector<bool> running;
+        for (QTimer* t : clock) running.push_back(t->isActive());
+        QVERIFY(b.Timer1->isActive() && b.Timer2->isActive());
+        key(Qt::Key_F1);
+        QCOMPARE(guide.title_l->text(), QStringLiteral("戦いの流れ"));
+        const GameState& gs = h.app->state();
+        const int phase = gs.player_phase, unit = gs.cur_unit;
+        QTest::qWait(700);
+        for (QTimer* t : b.findChildren<QTimer*>())
+            QVERIFY2(!t->isActive(), qPrintable(t->objectName()));
+        QCOMPARE(gs.player_phase, phase);
+        QCOMPARE(gs.cur_unit, unit);
+        // Nothing beneath takes a click: the guide lies over the whole window.
+        QWidget* top = win.childAt(b.menu0->mapTo(&win, QPoint(5, 5)));
+        QVERIFY(top == &guide || guide.isAncestorOf(top));
+        key(Qt::Key_Escape);
+        for (size_t i = 0; i < clock.size(); ++i) QCOMPARE(clock[i]->isActive(), bool(running[i]));
+
+        // The result: the battle's page, and the reveal of its lines held.
+        h.app->router().show(ScreenId::result);
+        auto& result = static_cast<ResultDialog&>(*h.app->router().page(ScreenId::result));
+        QTRY_VERIFY(result.Timer1->isActive());
+        key(Qt::Key_F1);
+        QCOMPARE(guide.title_l->text(), QStringLiteral("戦いの流れ"));
+        QVERIFY(!result.Timer1->isActive());
+        key(Qt::Key_F1);
+        QVERIFY(result.Timer1->isActive());
+
+        // A story scene: its player stands while the guide shows.
+        StoryScreen& st = h.app->story_screen();
+        QVERIFY(st.open_scene("story1"));
+        QVERIFY(h.shows(ScreenId::story));
+        QTRY_VERIFY(st.Timer5->isActive());
+        key(Qt::Key_F1);
+        QCOMPARE(guide.title_l->text(), QStringLiteral("画面とキー"));
+        const int line = gs.script_pos, shown = gs.char_pos;
+        QTest::qWait(500);
+        QVERIFY(!st.Timer5->isActive());
+        QCOMPARE(int(gs.script_pos), line);
+        QCOMPARE(gs.char_pos, shown);
+        key(Qt::Key_F1);
+        QVERIFY(st.Timer5->isActive());
     }
 
     void endingButtonsPlayStage61WithoutSaving() {
