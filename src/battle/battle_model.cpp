@@ -415,6 +415,14 @@ void BattleModel::escape() {
     ctx_.sound.play_effect("off1.wav");
 }
 
+void BattleModel::back_to_commands() {
+    const BattleWidgets& w = ctx_.w;
+    // At most the items or moves, or the techniques over their family: two closes.
+    for (int i = 0;
+         i < 2 && (item_box.visible || w.menu1 || w.menu2 || w.menu3 || w.menu4 || w.ken_box); ++i)
+        escape();
+}
+
 void BattleModel::arrow(Arrow a) {
     if (ctx_.w.warp_click_armed) {
         if (busy_ || !ctx_.w.battle_shown) return;

@@ -102,6 +102,7 @@ class BattleModel : public BattleStarter {
     // ---- keys for tactics players
     void command_key(int n);  // 1..6: the six commands while `menu0` can be clicked
     void escape();            // closes the panel on top
+    void back_to_commands();  // closes every panel over the command menu
     void arrow(Arrow a);      // the four plain steps while `menu1` is open
     // A warp waiting for its square (飛法's fourth) is aimed by keys too: the arrows move a
     // cursor over the board from the acting unit's square, Enter warps where it stands.

@@ -587,7 +587,11 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
             handle([this] { model_.arrow(Arrow::down); });
             return;
         case Qt::Key_Space:
+        case Qt::Key_Control:  // as in the stories (and a pad's right trigger)
             if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(true); });
+            return;
+        case Qt::Key_Menu:
+            handle([this] { model_.back_to_commands(); });
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -601,7 +605,7 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
 }
 
 void BattleScreen::keyReleaseEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Space) {
+    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Control) {
         if (!e->isAutoRepeat()) handle([this] { model_.set_fast_forward(false); });
         return;
     }

@@ -16,11 +16,15 @@
 #include "shell/router.h"
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
+#include "sound/game_pads.h"
 #include "sound/music_player.h"
+#include "sound/sdl_api.h"
 #include "sound/sound_front.h"
 #include "state/dat_text.h"
 #include "story/story_screen.h"
 #include "travel/travel_screen.h"
+#include "ui/guide_view.h"
+#include "ui/pad_keys.h"
 #include "ui/settings_dialog.h"
 
 namespace lum {
@@ -52,6 +56,7 @@ App::App(Options options)
     router_->add_lazy(ScreenId::travel, [this] {
         auto* travel = new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
         travel->open_settings = [this] { open_settings(); };
+        travel->open_help = [this] { open_guide(); };
         return travel;
     });
     router_->add_lazy(ScreenId::story, [this] {
@@ -65,6 +70,8 @@ App::App(Options options)
         remember_settings();
         return true;
     };
+    guide_ = new GuideView(gs_, window_.get());
+    window_->on_help = [this] { toggle_guide(); };
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), window_.get());
     f2->setContext(Qt::ApplicationShortcut);
     connect(f2, &QShortcut::activated, this, [this] { open_settings(); });
@@ -217,6 +224,20 @@ void App::open_settings() {
     settings_open_ = false;
 }
 
+void App::open_guide() {
+    const auto id = router_->current();
+    if (!id) return;
+    const bool title = *id == ScreenId::battle && start_box_ && start_box_->isVisible();
+    guide_->open_over(router_->page(*id), GuideModel::page_for(*id, title));
+}
+
+void App::toggle_guide() {
+    if (guide_->is_open())
+        guide_->close_guide();
+    else
+        open_guide();
+}
+
 bool App::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() == QEvent::Paint && !first_painted_) {
         first_painted_ = true;
@@ -229,7 +250,19 @@ bool App::eventFilter(QObject* obj, QEvent* e) {
 void App::finish_start() {
     if (!started_) return;
     start_sound();
+    start_pads();
     router_->create_all();
+}
+
+void App::start_pads() {
+    if (pad_keys_) return;
+    // Without SDL the game plays on by keyboard and mouse (the sound has said why already).
+    std::string why;
+    pads_ = GamePads::open(&why);
+    if (!pads_ && sdl_api()) std::cerr << "game controllers: " << why << "\n";
+    PadKeys::Poll poll;
+    if (pads_) poll = [this] { return pads_->poll(); };
+    pad_keys_ = new PadKeys(std::move(poll), window_.get());
 }
 
 bool App::start() {

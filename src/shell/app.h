@@ -22,6 +22,9 @@ class TravelScreen;
 class StoryScreen;
 class SoundFront;
 class TitleBox;
+class PadKeys;
+class GamePads;
+class GuideView;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
@@ -62,10 +65,17 @@ class App : public QObject {
     BattleModel& battle_model();
     StoryScreen& story_screen();
     TravelScreen& travel_screen();
+    // Game controllers as keys; made with the sound, after the first paint.
+    PadKeys* pad_keys() { return pad_keys_; }
 
     // The settings dialog (modal). The title box's 設定 button and F2 open it; the travel
     // screen's config box calls it too.
     void open_settings();
+    // The guide over the screen showing, at the page about it; F1 and the travel screen's
+    // 「ヘルプ」 open it, F1 again or Esc closes it.
+    void open_guide();
+    void toggle_guide();
+    GuideView& guide() { return *guide_; }
     // Puts settings in force at once (the speeds into the game state, the sound levels, the
     // output and SoundFont, full screen) and writes them to the store.
     void apply_settings(const PlayerSettings& s);
@@ -77,6 +87,7 @@ class App : public QObject {
   private:
     void add_shell_controls();
     void start_sound();
+    void start_pads();
     void restart_sound();
     void remember_settings();
     void flush_settings();
@@ -92,12 +103,15 @@ class App : public QObject {
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
     TitleBox* start_box_ = nullptr;
+    GuideView* guide_ = nullptr;
     bool installed_ = false;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;
     bool settings_open_ = false;
     std::string settings_fault_told_;  // the last write fault the player was told of
     QTimer* pump_ = nullptr;
+    std::unique_ptr<GamePads> pads_;
+    PadKeys* pad_keys_ = nullptr;
     bool started_ = false;
     bool first_painted_ = false;
 };

@@ -55,6 +55,12 @@ bool MainWindow::eventFilter(QObject* obj, QEvent* e) {
     if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride)
         return QWidget::eventFilter(obj, e);
     const auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_F1 && k->modifiers() == Qt::NoModifier) {
+        // Over a message box or the settings the guide would open beneath them: F1 waits.
+        if (QApplication::activeModalWidget()) return QWidget::eventFilter(obj, e);
+        if (t == QEvent::KeyPress && !k->isAutoRepeat() && on_help) on_help();
+        return true;
+    }
     const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
     if (!(k->key() == Qt::Key_F11 || (enter && (k->modifiers() & Qt::AltModifier))))
         return QWidget::eventFilter(obj, e);

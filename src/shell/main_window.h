@@ -19,14 +19,16 @@ class MainWindow : public QWidget {
 
     // Asked when the window is about to close; false keeps it open.
     std::function<bool()> on_close;
+    // F1, from any screen: the guide opens, or closes when it shows.
+    std::function<void()> on_help;
 
     void toggle_fullscreen();
 
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    // F11 and Alt+Enter, taken application-wide before any widget sees them: a focused button
-    // or list must never read them as Enter.
+    // F11, Alt+Enter and F1, taken application-wide before any widget sees them: a focused
+    // button or list must never read them as Enter, and F1 works whatever has the focus.
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:

@@ -12,17 +12,23 @@
 
 namespace lum {
 
-#define LUM_SDL_FUNCTIONS(X)     \
-    X(SDL_SetHint)               \
-    X(SDL_InitSubSystem)         \
-    X(SDL_QuitSubSystem)         \
-    X(SDL_GetError)              \
-    X(SDL_GetNumAudioDevices)    \
-    X(SDL_GetAudioDeviceName)    \
-    X(SDL_GetCurrentAudioDriver) \
-    X(SDL_OpenAudioDevice)       \
-    X(SDL_PauseAudioDevice)      \
-    X(SDL_CloseAudioDevice)
+#define LUM_SDL_FUNCTIONS(X)         \
+    X(SDL_SetHint)                   \
+    X(SDL_InitSubSystem)             \
+    X(SDL_QuitSubSystem)             \
+    X(SDL_GetError)                  \
+    X(SDL_GetNumAudioDevices)        \
+    X(SDL_GetAudioDeviceName)        \
+    X(SDL_GetCurrentAudioDriver)     \
+    X(SDL_OpenAudioDevice)           \
+    X(SDL_PauseAudioDevice)          \
+    X(SDL_CloseAudioDevice)          \
+    X(SDL_PollEvent)                 \
+    X(SDL_GameControllerOpen)        \
+    X(SDL_GameControllerClose)       \
+    X(SDL_GameControllerName)        \
+    X(SDL_GameControllerGetJoystick) \
+    X(SDL_JoystickInstanceID)
 
 struct SdlApi {
     LUM_SDL_FUNCTIONS(LUM_API_MEMBER)

@@ -48,35 +48,40 @@ constexpr int text_delay_ms(int position) {
 int battle_speed_position(int speed_ms);
 int text_speed_position(int char_delay_ms);
 
-// The keys of every screen, for the settings dialog (and the README says the same).
+// The keys of every screen and what a game controller presses for them, for the settings
+// dialog (and the README says the same).
 struct KeyHelp {
     const char* where;
     const char* keys;
+    const char* pad;  // empty: no pad input of its own
     const char* action;
 };
 inline constexpr KeyHelp kKeyHelp[] = {
-    {"どこでも", "F2", "設定"},
-    {"どこでも", "F11 / Alt+Enter", "全画面表示の切り替え"},
-    {"どこでも", "↑ ↓ ← →", "パネルの中でボタンを選ぶ"},
-    {"どこでも", "Tab / Shift+Tab", "隣のパネルへ"},
-    {"どこでも", "Enter / Space", "選んだボタンを押す（戦闘の Space は早送り）"},
-    {"トラベル", "Tab", "場所を順に選ぶ"},
-    {"トラベル", "Enter", "選んだ場所を訪れる"},
-    {"トラベル", "Esc", "店の画面を閉じる"},
-    {"トラベル", "S", "セーブ"},
-    {"戦闘", "1〜6", "コマンドを選ぶ"},
-    {"戦闘", "Esc", "取り消し（開いたボタンに戻る）"},
-    {"戦闘", "矢印キー", "一歩動く（移動パネルが開いている間）"},
-    {"戦闘", "矢印キー + Enter", "ワープ先のマスを選ぶ（飛法がマスを待つ間）"},
-    {"戦闘", "Space 長押し", "早送り"},
-    {"戦闘", "L", "ログ（L / Esc で閉じる）"},
-    {"ストーリー", "クリック / Enter / Space", "次へ（選択肢では選んだ答え）"},
-    {"ストーリー", "Ctrl", "既読の早送り（設定で未読も）"},
-    {"ストーリー", "A", "オート"},
-    {"ストーリー", "PageUp / ホイール↑", "バックログ"},
-    {"ストーリー", "H / 右クリック", "文章枠を隠す"},
-    {"ダイアログ", "Enter", "はい / 決定"},
-    {"ダイアログ", "Esc", "いいえ / 閉じる"},
+    {"どこでも", "F1", "", "ヘルプ（もう一度 F1 か Esc で閉じる）"},
+    {"どこでも", "F2", "Start", "設定"},
+    {"どこでも", "F11 / Alt+Enter", "", "全画面表示の切り替え"},
+    {"どこでも", "↑ ↓ ← →", "十字キー / 左スティック", "パネルの中でボタンを選ぶ"},
+    {"どこでも", "Tab / Shift+Tab", "RB / LB", "隣のパネルへ"},
+    {"どこでも", "Enter / Space", "A", "選んだボタンを押す（戦闘の Space は早送り）"},
+    {"トラベル", "Tab / 矢印キー", "RB / 十字キー", "場所を順に選ぶ"},
+    {"トラベル", "Enter", "A", "選んだ場所を訪れる"},
+    {"トラベル", "Menu", "X", "アイテムの一覧へ"},
+    {"トラベル", "Esc", "B", "店の画面を閉じる"},
+    {"トラベル", "S", "", "セーブ"},
+    {"戦闘", "1〜6", "", "コマンドを選ぶ"},
+    {"戦闘", "Menu", "X", "コマンドに戻る"},
+    {"戦闘", "Esc", "B", "取り消し（開いたボタンに戻る）"},
+    {"戦闘", "矢印キー", "十字キー", "一歩動く（移動パネルが開いている間）"},
+    {"戦闘", "矢印キー + Enter", "十字キー + A", "ワープ先のマスを選ぶ（飛法がマスを待つ間）"},
+    {"戦闘", "Space / Ctrl 長押し", "RT 長押し", "早送り"},
+    {"戦闘", "L", "Back", "ログ（L / Esc で閉じる）"},
+    {"ストーリー", "クリック / Enter / Space", "A", "次へ（選択肢では選んだ答え）"},
+    {"ストーリー", "Ctrl", "RT 長押し", "既読の早送り（設定で未読も）"},
+    {"ストーリー", "A", "", "オート"},
+    {"ストーリー", "L / PageUp / ホイール↑", "Back", "バックログ"},
+    {"ストーリー", "H / 右クリック", "Y", "文章枠を隠す"},
+    {"ダイアログ", "Enter", "A", "はい / 決定"},
+    {"ダイアログ", "Esc", "B", "いいえ / 閉じる"},
 };
 
 // Where the settings are kept. Keys are plain ASCII words ("sound/music_volume").

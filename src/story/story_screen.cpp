@@ -404,7 +404,7 @@ bool StoryScreen::open_scene(const std::string& name) {
 void StoryScreen::keyPressEvent(QKeyEvent* e) {
     const bool plain = !(e->modifiers() & (Qt::AltModifier | Qt::MetaModifier));
     if (model_.backlog_open()) {
-        if (e->key() == Qt::Key_Escape) {
+        if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_L) {
             handle([this] { model_.close_backlog(); });
             setFocus();
         }
@@ -412,6 +412,7 @@ void StoryScreen::keyPressEvent(QKeyEvent* e) {
     }
     switch (e->key()) {
         case Qt::Key_PageUp:
+        case Qt::Key_L:
             open_backlog();
             return;
         case Qt::Key_A:

@@ -171,9 +171,29 @@ void PlaceButton::mousePressEvent(QMouseEvent* e) {
 }
 
 void PlaceButton::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        animateClick();
-        return;
+    switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // A held key presses nothing: each repeat would put the click off again.
+            if (!e->isAutoRepeat()) animateClick();
+            return;
+        // The arrows (and a pad's D-pad) walk the open places in Tab's order, and only them.
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Up: {
+            const bool next = e->key() == Qt::Key_Right || e->key() == Qt::Key_Down;
+            for (QWidget* w = next ? nextInFocusChain() : previousInFocusChain(); w != this;
+                 w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+                if (qobject_cast<PlaceButton*>(w) && w->isVisible() && w->isEnabled()) {
+                    w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                    break;
+                }
+            }
+            return;
+        }
+        default:
+            break;
     }
     QAbstractButton::keyPressEvent(e);
 }
@@ -260,7 +280,7 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     connect(Button1, &QPushButton::clicked, this,
             [this] { handle([this] { model_.Button1Click(); }); });
 
-    hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 86}, this);
+    hyoji_box = group(QStringLiteral("config"), "hyoji_box", {452, 0, 270, 116}, this);
     label(QStringLiteral("▼ｽﾄｰﾘｰMODE中の文字表示速度変更"), nullptr, {8, 20, 254, 16}, hyoji_box);
     label(QStringLiteral("ｆａｓｔ"), "Label_fast", {8, 60, 60, 16}, hyoji_box);
     label(QStringLiteral("ｓｌｏｗ"), "Label_slow", {132, 60, 60, 16}, hyoji_box)
@@ -276,6 +296,10 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     auto* settings = button(QStringLiteral("設定…"), "settings_b", {200, 54, 60, 26}, hyoji_box);
     connect(settings, &QPushButton::clicked, this, [this] {
         if (open_settings) open_settings();
+    });
+    auto* help = button(QStringLiteral("ヘルプ"), "help_b", {200, 84, 60, 26}, hyoji_box);
+    connect(help, &QPushButton::clicked, this, [this] {
+        if (open_help) open_help();
     });
     connect(TrackBar1, &QSlider::valueChanged, this,
             [this](int v) { handle([&] { model_.TrackBar1Change(v); }); });
@@ -304,7 +328,7 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     nav->keep_tab();
     for (std::vector<QWidget*> g :
          std::initializer_list<std::vector<QWidget*>>{{BitBtn4, BitBtn5, BitBtn12, Button1},
-                                                      {Button3, settings},
+                                                      {Button3, settings, help},
                                                       {item_use},
                                                       {BitBtn17, BitBtn19},
                                                       {BitBtn8},
@@ -316,6 +340,13 @@ TravelScreen::TravelScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     esc->setContext(Qt::WidgetWithChildrenShortcut);
     connect(esc, &QShortcut::activated, this, [this] { handle([this] { model_.escape(); }); });
+    // The Menu key (a pad's X) goes to the item list.
+    auto* items = new QShortcut(QKeySequence(Qt::Key_Menu), this);
+    items->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(items, &QShortcut::activated, this, [this] {
+        if (item_list->isVisible() && item_list->isEnabled())
+            item_list->setFocus(Qt::TabFocusReason);
+    });
     auto* save = new QShortcut(QKeySequence(Qt::Key_S), this);
     save->setContext(Qt::WidgetWithChildrenShortcut);
     connect(save, &QShortcut::activated, this,

@@ -54,6 +54,8 @@ class TravelScreen : public ScreenPage {
 
     // Opens the player's settings (sound, speeds, window); the config box carries its button.
     std::function<void()> open_settings;
+    // Opens the guide; the config box carries its 「ヘルプ」 button.
+    std::function<void()> open_help;
 
     StatusPanelView* status_panel;
     QLabel* moji_l;

@@ -52,13 +52,16 @@ QWidget* with_percent(QSlider* s) {
 }
 
 QString key_table() {
-    QString html = QStringLiteral("<table cellspacing='0' cellpadding='2'>");
+    QString html = QStringLiteral(
+        "<table cellspacing='0' cellpadding='2'><tr><td></td><td><i>キー</i></td>"
+        "<td><i>コントローラー</i></td><td></td></tr>");
     QString last;
     for (const KeyHelp& k : kKeyHelp) {
         QString where = QString::fromUtf8(k.where);
-        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td><td>%3</td></tr>")
-                    .arg(where == last ? QString() : where,
-                         QString::fromUtf8(k.keys).toHtmlEscaped(), QString::fromUtf8(k.action));
+        html +=
+            QStringLiteral("<tr><td><b>%1</b></td><td>%2</td><td>%3</td><td>%4</td></tr>")
+                .arg(where == last ? QString() : where, QString::fromUtf8(k.keys).toHtmlEscaped(),
+                     QString::fromUtf8(k.pad).toHtmlEscaped(), QString::fromUtf8(k.action));
         last = where;
     }
     return html + QStringLiteral("</table>");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -87,6 +88,32 @@ TEST(ArtPlaces, EveryTerrainAndSceneHasItsOwnLook) {
             EXPECT_LT(black, c.width()) << s << " row " << y;
         }
     }
+}
+
+// Units stand on every square, so nothing on a battle map may look like an obstacle: what lies
+// on a square is drawn flat, without the outline and shadow of a solid thing. An outline or a
+// shadow is far darker than the ground around it; a flat mark, a seam or a grout line is not.
+TEST(ArtPlaces, NothingOnABattleMapCastsAShadowOrHasAnOutline) {
+    auto luma = [](Rgb c) { return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b; };
+    for (const auto& t : kTerrains)
+        for (uint64_t seed = 1; seed <= 5; ++seed) {
+            const Canvas c = draw_battle_map(t, seed);
+            for (int sy = 0; sy < 5; ++sy)
+                for (int sx = 0; sx < 7; ++sx) {
+                    // The square without its grid lines, against its median.
+                    std::vector<double> v;
+                    for (int y = 1; y < 15; ++y)
+                        for (int x = 1; x < 15; ++x)
+                            v.push_back(luma(c.get(sx * 16 + x, sy * 16 + y)));
+                    std::vector<double> sorted = v;
+                    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2,
+                                     sorted.end());
+                    const double median = sorted[sorted.size() / 2];
+                    const double darkest = *std::min_element(v.begin(), v.end());
+                    EXPECT_LT(median - darkest, 80.0)
+                        << t << " seed " << seed << " square (" << sx << ", " << sy << ")";
+                }
+        }
 }
 
 TEST(ArtPlaces, ButtonRectangleIsCentredOnItsLandmark) {

@@ -2,6 +2,7 @@
 // place-event table, each with one fault, and the written chapters of the real story.
 
 #include "content.h"
+#include "name_words.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -157,6 +158,87 @@ TEST_F(ContentCheck, RecruitsMustBeTheCastTheCodeKnowsInStagesAndPeopleFiles) {
                                         at("people/people5.txt", 2) + ": \"月影院 睦月\"" + why}));
 }
 
+// An enemy block of `name` and class `job`, for a stage or people script.
+std::string enemy(int k, const std::string& name, int job, int state = 1) {
+    return "enemy " + std::to_string(k) + "\n  name " + name + "\n  sex 1\n  job " +
+           std::to_string(job) + "\n  state " + std::to_string(state) + "\n";
+}
+
+TEST_F(ContentCheck, AnArcherOfClassTwoIsCaughtInStagesAndPeopleFilesEvenWhenHidden) {
+    write("stages/story2.txt", enemy(1, "山賊の弓手", 2) + enemy(2, "灰の弓手", 4) +
+                                   enemy(3, "森の魔獣", 0) + script({"open 2", "next_stage"}));
+    // A slot left empty still names the enemy a later change may bring back.
+    write("people/people0.txt", enemy(1, "入り江の剣士", 3) + enemy(2, "傭兵の銃士", 3, 0) +
+                                    "text やあ。\nback_to_travel\n");
+    EXPECT_EQ(faults(),
+              (std::vector<std::string>{
+                  at("stages/story2.txt", 2) +
+                      ": \"山賊の弓手\" has 弓 in its name, which promises a bow (classes 4, 13, "
+                      "15, 19), but class 2 (双剣士) does not fight that way",
+                  at("people/people0.txt", 7) +
+                      ": \"傭兵の銃士\" has 銃 in its name, which promises a gun (classes 5, 13, "
+                      "15), but class 3 (夜剣士) does not fight that way"}));
+}
+
+TEST_F(ContentCheck, ARandomBattleNameMayPromiseNothing) {
+    write("tables/names.toml", "names = [\n  \"野犬\",\n  \"霧の魔獣\",\n  \"はぐれ魔術師\",\n]\n");
+    EXPECT_EQ(faults(), std::vector<std::string>{
+                            at("tables/names.toml", 4) +
+                            ": \"はぐれ魔術師\" has 魔 in its name, which promises spells, but a "
+                            "random battle gives its names any class"});
+}
+
+// An enemy with a sprite of its own, for the pictures' test.
+std::string drawn(int k, const std::string& name, int job, const std::string& sprite) {
+    return "enemy " + std::to_string(k) + "\n  name " + name + "\n  sprite " + sprite + "\n  job " +
+           std::to_string(job) + "\n  state 1\n";
+}
+
+TEST_F(ContentCheck, AnEnemyDrawnWithAWeaponItsClassDoesNotUseIsCaught) {
+    write("art/people.txt",
+          "# enemies\nclass unit2 sex=f weapon=dagger  # blades\nclass unit4 weapon=staff\n"
+          "class foe_x sex=m weapon=bow\nclass foe_fan weapon=fan\n"
+          "class foe_slime weapon=sword body=slime\nportrait foe_y weapon=bow\n");
+    write("stages/story2.txt",
+          enemy(1, "山賊", 2) + enemy(2, "山賊", 4) + drawn(3, "ゴズ", 2, "foe_x.bmp") +
+              drawn(4, "踊り子", 2, "foe_fan.bmp") + drawn(5, "スライム", 2, "foe_slime.bmp") +
+              script({"open 2", "next_stage"}));
+    write("people/people0.txt", drawn(1, "ゴズ", 4, "foe_x.bmp") + drawn(2, "影", 0, "foe_y.bmp") +
+                                    "text やあ。\nback_to_travel\n");
+    EXPECT_EQ(faults(),
+              (std::vector<std::string>{
+                  at("stages/story2.txt", 9) +
+                      ": \"山賊\" is drawn with a staff (unit4.bmp), which promises spells or "
+                      "healing, but class 4 (アーチャー) does not fight that way",
+                  at("stages/story2.txt", 13) +
+                      ": \"ゴズ\" is drawn with a bow (foe_x.bmp), which promises arrows, but "
+                      "class 2 (双剣士) does not fight that way"}));
+}
+
+TEST(EnemyNameWords, LongerWordsWinAndEveryPromisedWordIsChecked) {
+    // 魔獣 is a beast: its 魔 promises no spells.
+    EXPECT_EQ(datc::broken_promise("霧の魔獣", 0), nullptr);
+    EXPECT_EQ(datc::broken_promise("灰の魔女セラ", 7), nullptr);
+    ASSERT_NE(datc::broken_promise("灰の魔女セラ", 4), nullptr);
+    EXPECT_EQ(datc::broken_promise("灰の魔女セラ", 4)->word, "魔");
+    // Both words of 魔剣士 must hold: class 10 casts and cuts, class 2 only cuts.
+    EXPECT_EQ(datc::broken_promise("魔剣士", 10), nullptr);
+    EXPECT_EQ(datc::broken_promise("魔剣士", 2)->word, "魔");
+    EXPECT_EQ(datc::broken_promise("魔剣士", 7)->word, "剣");
+    // 射手 is read whole; 狙撃 allows a bow or a gun.
+    EXPECT_EQ(datc::broken_promise("灰の射手", 2)->word, "射手");
+    EXPECT_EQ(datc::broken_promise("傭兵の狙撃手", 13), nullptr);
+    EXPECT_EQ(datc::broken_promise("傭兵の狙撃手", 5), nullptr);
+    EXPECT_EQ(datc::broken_promise("傭兵の狙撃手", 3)->word, "狙撃");
+    // A class past the table's end keeps no promise.
+    EXPECT_EQ(datc::broken_promise("剣士の亡霊", 40)->word, "剣");
+    EXPECT_EQ(datc::broken_promise("", 2), nullptr);
+    EXPECT_EQ(datc::broken_promise("ゴズ", 2), nullptr);
+    // The table itself: every promise names classes the enemy routine has (0..20).
+    for (const auto& w : datc::name_words())
+        for (int c : w.classes) EXPECT_TRUE(c >= 0 && c <= 20) << w.word;
+}
+
 TEST_F(ContentCheck, AStageScriptOfNineteenEntriesIsAPlaceholderTwentyIsNot) {
     write("stages/story3.txt", script({"text おわり。", "back_to_travel"}, 19));
     EXPECT_EQ(faults(), std::vector<std::string>{
@@ -227,8 +309,9 @@ TEST_F(ContentCheck, AMissingStageScriptIsAFault) {
 }
 
 // The written chapters of the real story (stages 0..19) walk through the real place events
-// without a fault, and no script anywhere recruits a name the code does not know.
-TEST(ContentCheckRealStory, ChaptersOneAndTwoAreOnTheRoadAndEveryRecruitIsKnown) {
+// without a fault, and no script anywhere recruits a name the code does not know or names an
+// enemy for a way of fighting its class lacks.
+TEST(ContentCheckRealStory, ChaptersOneAndTwoAreOnTheRoadAndEveryRecruitAndEnemyNameIsTrue) {
     const fs::path data = fs::path(LUM_SOURCE_DIR) / "data";
     for (const auto& f : datc::check_content(data)) {
         EXPECT_TRUE(f.road) << datc::format_fault(f, true);

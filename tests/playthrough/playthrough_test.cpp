@@ -157,3 +157,31 @@ TEST(PlaythroughStuck, AScriptFaultStopsTheGameWithTheMessage) {
         << r.reason;
     EXPECT_NE(r.reason.find("story1.dat"), std::string::npos) << r.reason;
 }
+
+// The first hour's figure: the share of games whose stage 0 was won within 10 turns, and of
+// first tries won at every stage, each at its exact bound.
+TEST(PlaythroughFirstHour, TargetsHoldAtTheirBounds) {
+    auto hour = [](int within_10, int slow, int stage3_won) {
+        FirstHour f;
+        FirstHourStage s0{0, 100, 0, {}};
+        for (int i = 0; i < within_10; ++i) s0.rounds.push_back(i % 10 + 1);
+        for (int i = 0; i < slow; ++i) s0.rounds.push_back(11);
+        s0.won = within_10 + slow;
+        f.stages = {s0, {1, 0, 0, {}}, {2, 100, 100, {}}, {3, 10, stage3_won, {}}};
+        return f;
+    };
+    EXPECT_TRUE(first_hour_met(hour(95, 5, 7)));
+    EXPECT_EQ(hour(95, 5, 7).stages[0].won_within(10), 95);
+    EXPECT_EQ(hour(95, 5, 7).stages[0].won_within(8), 77);
+    EXPECT_FALSE(first_hour_met(hour(94, 6, 7)));  // won, but 6 of them in 11 turns
+    EXPECT_FALSE(first_hour_met(hour(95, 5, 6)));  // stage 3 at the first try 6 times in 10
+    EXPECT_FALSE(first_hour_met(FirstHour{}));
+    std::ostringstream out;
+    print_first_hour(hour(95, 5, 7), out);
+    // Stage 1 fought no battle: no line.
+    EXPECT_EQ(out.str().substr(0, out.str().find("targets")),
+              "stage  games  won first try  within 10 turns  turns (median / max of the won)\n"
+              "    0    100   100 (100%)      95 ( 95%)     6 / 11\n"
+              "    2    100   100 (100%)       0 (  0%)     0 / 0\n"
+              "    3     10     7 ( 70%)       0 (  0%)     0 / 0\n");
+}

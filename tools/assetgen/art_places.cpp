@@ -157,6 +157,24 @@ void bricks(Canvas& c, int x0, int y0, int w, int h, Rgb a, Rgb line, uint64_t s
         }
 }
 
+// Something on a square that does not stop a unit (nothing on a battle map does): flat, with no
+// outline and no shade, and close to the ground it lies on, so that nobody takes it for an
+// obstacle.
+void ground_mark(Canvas& c, const Mask& m, Rgb col, double strength = 0.3) {
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (m.at(x, y)) c.set(x, y, mix(c.get(x, y), col, strength));
+}
+
+// The shade a tree's crown casts, seen from above: where a tree stood on the board.
+Mask crown_shade(int w, int h, double cx, double cy, double r) {
+    Mask m(w, h);
+    m.ellipse(cx, cy, r, r * 0.8)
+        .ellipse(cx - r * 0.5, cy + r * 0.3, r * 0.6, r * 0.5)
+        .ellipse(cx + r * 0.5, cy + r * 0.3, r * 0.6, r * 0.5);
+    return m;
+}
+
 void grid_lines(Canvas& c) {
     // Squares must read at a glance without hiding the ground.
     for (int y = 0; y < c.height(); ++y)
@@ -234,22 +252,25 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
             c.set(x + 1, y - 1, rgb(0x3A6A2A));
             c.set(x + 2, y, rgb(0x3A6A2A));
         }
-        Mask rock(W, H);
-        rock.ellipse(12 + rng.uniform(8), 70, 4, 3).ellipse(96, 8 + rng.uniform(6), 3, 2.5);
-        c.shade(rock, ramp(0x9A9A90), true, 1);
+        Mask stones(W, H);
+        stones.ellipse(12 + rng.uniform(8), 70, 4, 3).ellipse(96, 8 + rng.uniform(6), 3, 2.5);
+        ground_mark(c, stones, rgb(0x9A9A90), 0.35);
     } else if (t == "forest") {
         ground(c, 0, 0, W, H, rgb(0x2E5A2A), rgb(0x3A6E32), rgb(0x4A803A), seed, 0.15);
         for (int i = 0; i < 50; ++i) c.set(rng.uniform(W), rng.uniform(H), rgb(0x6A5030));
+        // The trees stand off the board; their shade and the undergrowth lie on it.
         for (int i = 0; i < 8; ++i)
-            tree(c, 6 + i * 14 + rng.uniform(4), 2 + rng.uniform(4), 8, rgb(0x2E6A30));
+            ground_mark(c, crown_shade(W, H, 6 + i * 14 + rng.uniform(4), rng.uniform(4), 8),
+                        rgb(0x14301A), 0.35);
         for (int i = 0; i < 8; ++i)
-            tree(c, 4 + i * 14 + rng.uniform(4), 70 + rng.uniform(4), 8, rgb(0x367A34));
-        Mask bush(W, H);
-        bush.ellipse(40, 36, 5, 4).ellipse(72, 48, 5, 4);
-        c.shade(bush, ramp(0x3A8A3A), true, 1);
+            ground_mark(c, crown_shade(W, H, 4 + i * 14 + rng.uniform(4), 76 + rng.uniform(4), 8),
+                        rgb(0x14301A), 0.35);
+        Mask ferns(W, H);
+        ferns.ellipse(40, 36, 5, 4).ellipse(72, 48, 5, 4);
+        ground_mark(c, ferns, rgb(0x5AA04A), 0.3);
         Mask shroom(W, H);
         shroom.ellipse(58, 30, 2, 1.5);
-        c.shade(shroom, ramp(0xD04040), true, 1);
+        ground_mark(c, shroom, rgb(0xD04040), 0.3);
     } else if (t == "town" || t == "slavetown" || t == "village") {
         if (t == "town") {
             for (int y = 0; y < H; ++y)
@@ -275,29 +296,45 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
         Rgb roof1 = t == "slavetown" ? rgb(0x6A5A4A) : rgb(0xB04A3A),
             roof2 = t == "slavetown" ? rgb(0x5A5040) : rgb(0x3A6AA0);
         Rgb wall = t == "slavetown" ? rgb(0x8A7A60) : rgb(0xE0D4B8);
-        for (int i = 0; i < 6; ++i) house(c, 2 + i * 19, -2, 14, 14, i % 2 ? roof1 : roof2, wall);
-        for (int i = 0; i < 5; ++i) house(c, 8 + i * 21, 66, 14, 14, i % 2 ? roof2 : roof1, wall);
+        // The houses stand off the board: what lies on it is the ground before their doors,
+        // mats and flagstones in the colours of the roofs and walls.
+        for (int i = 0; i < 6; ++i) {
+            Mask mat(W, H);
+            mat.rect(2 + i * 19, 0, 14, 5);
+            ground_mark(c, mat, i % 2 ? roof1 : roof2, 0.25);
+        }
+        for (int i = 0; i < 5; ++i) {
+            Mask step(W, H);
+            step.rect(8 + i * 21, 75, 14, 5);
+            ground_mark(c, step, wall, 0.25);
+        }
         if (t == "slavetown") {
-            for (int x = 0; x < W; x += 4)
-                c.rect(x, 58, 1, 7, rgb(0x3A3028)), c.rect(x, 60, 4, 1, rgb(0x50463A));
-            Mask cage(W, H);
-            cage.rect(84, 30, 14, 12);
-            c.shade(cage, ramp(0x4A4A52), true, 1);
-            for (int x = 86; x < 98; x += 3) c.rect(x, 31, 1, 10, rgb(0x22222A));
+            Mask rut(W, H);
+            rut.rect(0, 60, W, 1);
+            ground_mark(c, rut, rgb(0x3A3028), 0.3);
+            Mask grate(W, H);
+            grate.rect(84, 30, 14, 12);
+            ground_mark(c, grate, rgb(0x4A4A52), 0.3);
+            for (int x = 86; x < 98; x += 3) {
+                Mask bar(W, H);
+                bar.rect(x, 31, 1, 10);
+                ground_mark(c, bar, rgb(0x22222A), 0.3);
+            }
         } else if (t == "town") {
-            Mask well(W, H);
-            well.ellipse(56, 40, 6, 5);
-            c.shade(well, ramp(0x8A8A90), true, 1);
-            Mask water(W, H);
-            water.ellipse(56, 40, 3.5, 2.5);
-            c.paint(water, rgb(0x3A6AB0));
+            // A round mosaic in the paving of the square.
+            Mask ring(W, H);
+            ring.ring(56, 40, 6, 5, 3.5, 2.5);
+            ground_mark(c, ring, rgb(0x8A8A90), 0.35);
+            Mask inlay(W, H);
+            inlay.ellipse(56, 40, 3.5, 2.5);
+            ground_mark(c, inlay, rgb(0x3A6AB0), 0.25);
         } else {
-            for (int x = 0; x < W; ++x)
-                if (x % 6 < 1) c.rect(x, 54, 1, 6, rgb(0x6A4A2A));
-            for (int x = 0; x < W; ++x) c.set(x, 56, rgb(0x8A6A3A));
-            Mask hay(W, H);
-            hay.ellipse(20, 20, 5, 4).ellipse(96, 44, 5, 4);
-            c.shade(hay, ramp(0xD8B850), true, 1);
+            Mask furrow(W, H);
+            furrow.rect(0, 56, W, 1);
+            ground_mark(c, furrow, rgb(0x6A4A2A), 0.3);
+            Mask straw(W, H);
+            straw.ellipse(20, 20, 5, 4).ellipse(96, 44, 5, 4);
+            ground_mark(c, straw, rgb(0xE8D070), 0.35);
         }
     } else if (t == "church" || t == "castle" || t == "darkcastle" || t == "temple" ||
                t == "skycastle") {
@@ -333,16 +370,19 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
                     col = rgb(0xE0C060);
                 c.set(x, y, col);
             }
+        // The pillars stand along the walls off the board; their bases show in the floor.
         for (int i = 0; i < 7; ++i) {
-            pillar(c, 5 + i * 16, -2, 6, 14, pil);
-            pillar(c, 5 + i * 16, 68, 6, 14, pil);
+            Mask base(W, H);
+            base.rect(4 + i * 16, 0, 8, 3).rect(4 + i * 16, 77, 8, 3);
+            ground_mark(c, base, pil, 0.3);
         }
         if (t == "church") {
+            // Light through the windows, on the floor.
             for (int i = 0; i < 3; ++i) {
                 Mask w(W, H);
                 w.rect(28 + i * 24, 2, 6, 9);
                 Rgb glass[] = {rgb(0xD04050), rgb(0x4070D0), rgb(0xE0C040)};
-                c.shade(w, ramp(glass[i]), true, 1);
+                ground_mark(c, w, glass[i], 0.3);
             }
         }
         if (t == "darkcastle") {
@@ -365,8 +405,11 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
                     c.set(x, y, (x + y) % 5 ? rgb(0x3A8AC0) : rgb(0x8AD0F0));
         }
         if (t == "skycastle") {
-            for (int i = 0; i < 6; ++i)
-                cloud(c, rng.uniform(W), (i % 2) ? 78 : 2, 18, rgb(0xFFFFFF));
+            for (int i = 0; i < 6; ++i) {
+                Mask mist(W, H);
+                mist.ellipse(rng.uniform(W), (i % 2) ? 78 : 2, 9, 4);
+                ground_mark(c, mist, rgb(0xFFFFFF), 0.4);
+            }
         }
     } else if (t == "desert") {
         for (int y = 0; y < H; ++y)
@@ -379,27 +422,28 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
                 c.set(x, y, col);
             }
         for (int i = 0; i < 3; ++i) {
-            Mask cactus(W, H);
+            Mask scrub(W, H);
             double x = 10 + rng.uniform(92), y = i == 0 ? 8 : (i == 1 ? 66 : 20 + rng.uniform(40));
-            cactus.rect(static_cast<int>(x), static_cast<int>(y), 3, 10)
-                .rect(static_cast<int>(x - 3), static_cast<int>(y + 3), 3, 2)
-                .rect(static_cast<int>(x - 3), static_cast<int>(y), 2, 4);
-            c.shade(cactus, ramp(0x4A8A3A), true, 1);
+            scrub.ellipse(x, y + 5, 4, 2.5);
+            ground_mark(c, scrub, rgb(0x7A8A3A), 0.35);
         }
         Mask bone(W, H);
         bone.line(80, 60, 88, 56, 1.5);
-        c.paint(bone, rgb(0xF0ECE0));
+        ground_mark(c, bone, rgb(0xF0ECE0), 0.45);
     } else if (t == "snow") {
         ground(c, 0, 0, W, H, rgb(0xC8D4EC), rgb(0xDCE6F6), rgb(0xF4F8FF), seed, 0.1);
         for (int i = 0; i < 3; ++i) {
             Mask ice(W, H);
             ice.ellipse(20 + rng.uniform(70), 20 + rng.uniform(40), 8, 4);
-            c.shade(ice, ramp(0xA0D0F0), true, 1);
+            ground_mark(c, ice, rgb(0xA0D0F0), 0.4);
         }
+        // The pines stand off the board; their shade falls on the snow at its edges.
         for (int i = 0; i < 7; ++i)
-            pine(c, 8 + i * 16 + rng.uniform(3), 14, 16, rgb(0x2A5A4A), true);
+            ground_mark(c, crown_shade(W, H, 8 + i * 16 + rng.uniform(3), 0, 6), rgb(0x5A7A9A),
+                        0.3);
         for (int i = 0; i < 7; ++i)
-            pine(c, 4 + i * 16 + rng.uniform(3), 82, 14, rgb(0x2A5A4A), true);
+            ground_mark(c, crown_shade(W, H, 4 + i * 16 + rng.uniform(3), 80, 6), rgb(0x5A7A9A),
+                        0.3);
     } else if (t == "ship") {
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
@@ -420,15 +464,13 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
                 c.set(x, 71, rgb(0xC09060));
         for (int x = 0; x < W; x += 8)
             c.rect(x, 4, 2, 4, rgb(0x7A5030)), c.rect(x, 72, 2, 4, rgb(0x7A5030));
-        Mask mast(W, H);
-        mast.ellipse(56, 40, 5, 5);
-        c.shade(mast, ramp(0x7A5030), true, 1);
+        // The mast stands beside the board; a hatch and a coil of rope lie flat on the deck.
+        Mask hatch(W, H);
+        hatch.rect(51, 36, 10, 8);
+        ground_mark(c, hatch, rgb(0x5A3A22), 0.3);
         Mask rope(W, H);
         rope.ring(20, 24, 4, 3, 2, 1);
-        c.shade(rope, ramp(0xD8C090), true, 1);
-        Mask barrel(W, H);
-        barrel.ellipse(96, 56, 4, 4);
-        c.shade(barrel, ramp(0x8A5A30), true, 1);
+        ground_mark(c, rope, rgb(0xD8C090), 0.35);
     } else if (t == "space") {
         c.fill(rgb(0x080818));
         for (int y = 0; y < H; ++y)
@@ -454,19 +496,16 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
             }
     } else if (t == "cave") {
         ground(c, 0, 0, W, H, rgb(0x2A2630), rgb(0x3A3440), rgb(0x4A4250), seed, 0.15);
+        // Damp patches under the dripstones of the roof, and the glow of crystals in the rock.
         for (int i = 0; i < 9; ++i) {
-            Mask sp(W, H);
-            double x = rng.uniform(W), y = (i % 2) ? 6 : 74;
-            sp.polygon({{x - 5, y + ((i % 2) ? -6 : 6)},
-                        {x + 5, y + ((i % 2) ? -6 : 6)},
-                        {x, y + ((i % 2) ? 8 : -8)}});
-            c.shade(sp, ramp(0x5A5060), true, 1);
+            Mask damp(W, H);
+            damp.ellipse(rng.uniform(W), (i % 2) ? 3 : 77, 5, 3);
+            ground_mark(c, damp, rgb(0x1A1620), 0.35);
         }
         for (int i = 0; i < 4; ++i) {
-            Mask cr(W, H);
-            double x = 10 + rng.uniform(92), y = 16 + rng.uniform(48);
-            cr.polygon({{x, y - 6}, {x + 3, y}, {x, y + 2}, {x - 3, y}});
-            c.shade(cr, ramp(0x6AE0D0), true, 1);
+            Mask glow(W, H);
+            glow.ellipse(10 + rng.uniform(92), 16 + rng.uniform(48), 3, 2);
+            ground_mark(c, glow, rgb(0x6AE0D0), 0.3);
         }
     } else if (t == "ruins") {
         ground(c, 0, 0, W, H, rgb(0x4E7A3A), rgb(0x5E8A44), rgb(0x708E50), seed);
@@ -476,28 +515,28 @@ Canvas draw_battle_map(const std::string& t, uint64_t seed) {
             for (int k = 0; k < 12; ++k)
                 c.set(x + 1 + rng.uniform(14), y + 1 + rng.uniform(14), rgb(0x5E8A44));
         }
-        Mask fallen(W, H);
-        fallen.rect(60, 8, 26, 6);
-        c.shade(fallen, ramp(0xC0BCB0), true, 1);
-        pillar(c, 20, 56, 6, 20, rgb(0xC0BCB0));
+        // Where walls and a pillar stood: their footings, level with the grass.
+        Mask footing(W, H);
+        footing.rect(60, 8, 26, 6).rect(19, 70, 8, 6);
+        ground_mark(c, footing, rgb(0xC0BCB0), 0.35);
     } else if (t == "beach") {
         ground(c, 0, 0, W, H, rgb(0xD8C088), rgb(0xE4CC94), rgb(0xF0DAA4), seed);
         for (int x = 0; x < W; ++x) {
-            int shore = 18 + static_cast<int>(4 * std::sin(x * 0.12 + seed % 5));
+            // Shallows only: the top row is still a place to stand.
+            int shore = 6 + static_cast<int>(2 * std::sin(x * 0.12 + seed % 5));
             for (int y = 0; y < shore; ++y)
                 c.set(x, y,
                       y > shore - 3 ? rgb(0xF0F8FF)
-                                    : ((x + y * 2) % 11 ? rgb(0x2A7AB0) : rgb(0x7AC0E8)));
+                                    : ((x + y * 2) % 11 ? rgb(0x5A9AC0) : rgb(0x9AD0F0)));
         }
         for (int i = 0; i < 6; ++i) c.set(rng.uniform(W), 30 + rng.uniform(48), rgb(0xF0A0B0));
-        Mask palm(W, H);
-        tree(c, 100, 62, 7, rgb(0x3A9A4A));
+        ground_mark(c, crown_shade(W, H, 100, 62, 7), rgb(0x5A7A3A), 0.3);
     } else if (t == "swamp") {
         ground(c, 0, 0, W, H, rgb(0x3A4A2A), rgb(0x4A5A30), rgb(0x5A6A3A), seed);
         for (int i = 0; i < 5; ++i) {
             Mask pool(W, H);
             pool.ellipse(rng.uniform(W), rng.uniform(H), 8 + rng.uniform(6), 4 + rng.uniform(3));
-            c.shade(pool, ramp(0x3A5A4A), true, 1);
+            ground_mark(c, pool, rgb(0x2A4A4A), 0.4);
         }
         for (int i = 0; i < 30; ++i) {
             int x = rng.uniform(W), y = rng.uniform(H);

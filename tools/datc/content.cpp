@@ -1,14 +1,18 @@
 #include "content.h"
 
+#include <toml++/toml.h>
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 
 #include "forms.h"
+#include "name_words.h"
 #include "script_commands.h"
 #include "state/data_files.h"
 #include "state/status_panel.h"
@@ -71,7 +75,9 @@ class Checker {
         : data_(data_dir), rules_(rules), gs_(std::make_unique<GameState>()) {}
 
     std::vector<ContentFault> run() {
+        read_weapons();
         check_scripts();
+        check_random_names();
         walk();
         return std::move(faults_);
     }
@@ -118,14 +124,99 @@ class Checker {
         }
     }
 
-    // Every stage script: long enough and recruiting known names; every people file: known
-    // names.
+    // An enemy whose name promises a way of fighting its class does not have.
+    void check_enemy_names(const ParsedScript& s, const std::string& file) {
+        for (int k = 0; k < kStageEnemies; ++k) {
+            const TEnemyEntry& e = s.enemies[k];
+            if (const NameWord* w = broken_promise(e.name, e.job))
+                fault(file_line(file, s.enemy_lines[k].name),
+                      broken_promise_reason(e.name, e.job, *w), false);
+        }
+    }
+
+    // The weapon each enemy picture of data/art/people.txt holds ("class NAME ... weapon=W"),
+    // by picture file; a body other than a person's (a slime, a ghost, a beast, a robot) holds
+    // nothing.
+    void read_weapons() {
+        std::ifstream in(data_ / "art" / "people.txt", std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            line = line.substr(0, line.find('#'));
+            std::istringstream words(line);
+            std::string kind, name, w;
+            if (!(words >> kind >> name) || kind != "class") continue;
+            std::string weapon = "none";
+            while (words >> w) {
+                if (w.rfind("weapon=", 0) == 0) weapon = w.substr(7);
+                if (w.rfind("body=", 0) == 0 && w != "body=normal" && w != "body=big" &&
+                    w != "body=small")
+                    weapon = "none";
+            }
+            weapons_[name + ".bmp"] = weapon;
+        }
+    }
+
+    // An enemy drawn with a weapon its class does not fight with.
+    void check_enemy_looks(const ParsedScript& s, const std::string& file) {
+        for (int k = 0; k < kStageEnemies; ++k) {
+            const TEnemyEntry& e = s.enemies[k];
+            if (e.name.empty()) continue;
+            const std::string picture =
+                e.sprite_file.empty() ? "unit" + std::to_string(e.job) + ".bmp" : e.sprite_file;
+            auto it = weapons_.find(picture);
+            if (it == weapons_.end()) continue;
+            const NameWord* w = weapon_promise(it->second);
+            if (!w || std::find(w->classes.begin(), w->classes.end(), e.job) != w->classes.end())
+                continue;
+            const ParsedScript::EnemyLines& at = s.enemy_lines[k];
+            fault(file_line(file, at.sprite ? at.sprite
+                                  : at.job  ? at.job
+                                            : at.block),
+                  "\"" + e.name + "\" is drawn with a " + it->second + " (" + picture +
+                      "), which promises " + w->promise + ", but class " + std::to_string(e.job) +
+                      " (" + enemy_class_name(e.job) + ") does not fight that way",
+                  false);
+        }
+    }
+
+    // A random battle gives its enemies a name from the names table and a class drawn apart:
+    // a name there may promise no way of fighting at all. (The compiler reports a table it
+    // cannot read; a data set without one has nothing to check.)
+    void check_random_names() {
+        const fs::path p = data_ / "tables" / "names.toml";
+        std::error_code ec;
+        if (!fs::exists(p, ec)) return;
+        toml::table root;
+        try {
+            root = toml::parse(read_file_bytes(p), p.string());
+        } catch (const toml::parse_error&) {
+            return;
+        }
+        const toml::array* names = root["names"].as_array();
+        if (!names) return;
+        for (const toml::node& n : *names) {
+            const auto* name = n.as_string();
+            if (!name) continue;
+            // No class is -1: the first word that promises anything is returned.
+            if (const NameWord* w = broken_promise(name->get(), -1))
+                fault(file_line(p.string(), static_cast<int>(n.source().begin.line)),
+                      "\"" + name->get() + "\" has " + w->word + " in its name, which promises " +
+                          w->promise + ", but a random battle gives its names any class",
+                      false);
+        }
+    }
+
+    // Every stage script: long enough, recruiting known names, enemies named for what they do;
+    // every people file: known names, enemies named for what they do; the names of random
+    // battles promising nothing.
     void check_scripts() {
         for (int n = 0; n <= rules_.last_stage; ++n) {
             const ParsedScript* s = stage(n);
             if (!s) continue;
             const std::string file = stage_path(n).string();
             check_recruits(*s, file);
+            check_enemy_names(*s, file);
+            check_enemy_looks(*s, file);
             if (n == 0) continue;  // stage 0's scene is never played
             int entries = 0, last_line = 0;
             for (int i = 0; i < kScriptLines; ++i)
@@ -145,7 +236,10 @@ class Checker {
         std::sort(people.begin(), people.end());
         for (const fs::path& p : people) {
             try {
-                check_recruits(parse_script(read_file_bytes(p), p.string(), true), p.string());
+                const ParsedScript s = parse_script(read_file_bytes(p), p.string(), true);
+                check_recruits(s, p.string());
+                check_enemy_names(s, p.string());
+                check_enemy_looks(s, p.string());
             } catch (const DataError& e) {
                 fault(file_line(e.file(), e.line()), e.reason(), false);
             }
@@ -390,6 +484,7 @@ class Checker {
     ContentRules rules_;
     std::unique_ptr<GameState> gs_;
     std::map<int, std::optional<ParsedScript>> stages_;
+    std::map<std::string, std::string> weapons_;  // picture file -> the weapon it holds
     std::vector<ContentFault> faults_;
     std::set<std::string> seen_;
 };

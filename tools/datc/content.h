@@ -3,7 +3,9 @@
 // The story's content checked against the travel map: the road from a new game through every
 // stage, played the way the travel screen and the story player would play it. At every stage
 // the place that plays it must be on the map; a recruit must be one of the cast the code knows
-// by name; a stage script must be more than a placeholder.
+// by name; an enemy's name and the weapon of its picture must not promise a way of fighting its
+// class lacks, nor a random battle's name any (name_words.h); a stage script must be more than a
+// placeholder.
 
 #include <filesystem>
 #include <string>

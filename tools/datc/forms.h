@@ -20,6 +20,7 @@ struct ParsedScript {
     std::array<int, kScriptLines> lines{};  // 0 for an entry not written
     struct EnemyLines {
         int block = 0;  // the "enemy N" line; 0 when the block is not written
+        int name = 0;
         int sprite = 0;
         int portrait = 0;
         int job = 0;

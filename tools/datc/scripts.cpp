@@ -226,6 +226,7 @@ class ScriptCompiler {
                 fail(n, key + " is given twice for enemy " + std::to_string(enemy_ + 1));
         TEnemyEntry& e = parsed_.enemies[enemy_];
         ParsedScript::EnemyLines& at = parsed_.enemy_lines[enemy_];
+        if (key == "name") at.name = n;
         if (key == "sprite") at.sprite = n;
         if (key == "portrait") at.portrait = n;
         if (key == "job") at.job = n;

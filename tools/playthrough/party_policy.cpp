@@ -93,11 +93,24 @@ bool PartyPolicy::answer(const std::string& q) const {
     return offered > gs.chara[std::min<int>(gs.cur_unit, kCharaCount - 1)].aiko_power;
 }
 
+void PartyPolicy::start_battle() {
+    turns = 0;
+    rounds = 0;
+    fled = false;
+    last_unit_ = kLastParty + 1;
+}
+
 void PartyPolicy::act() {
     ++turns;
     const GameState& gs = m_.context().gs;
+    if (gs.cur_unit <= last_unit_) ++rounds;
+    last_unit_ = gs.cur_unit;
     if (hopeless()) return flee();
-    if (revive() || heal() || attack() || advance()) return;
+    if (style_ == PolicyStyle::newcomer) {
+        if (strike_nearest() || advance()) return;
+    } else if (revive() || heal() || attack() || advance()) {
+        return;
+    }
     if (gs.player_phase == 0 && m_.awaiting_command()) m_.Button3Click();
 }
 
@@ -265,18 +278,58 @@ bool PartyPolicy::attack() {
     return false;
 }
 
+// The enemy whose right-hand square is nearest the acting member (the party faces left);
+// 0 when none stands.
+int PartyPolicy::nearest_enemy() {
+    GameState& gs = m_.context().gs;
+    const TChara& a = gs.chara_at(gs.cur_unit);
+    int nearest = 0, best = 1 << 30;
+    for (int e = kFirstEnemy; e <= kLastEnemy; ++e) {
+        const TChara& c = gs.chara[e];
+        if (c.state == kStateEmpty) continue;
+        const int d = std::abs(c.x + 1 - a.x) + std::abs(c.y - a.y);
+        if (d < best) best = d, nearest = e;
+    }
+    return nearest;
+}
+
+// The first normal technique, in the order of the buttons, whose marked squares hold the
+// nearest enemy: what a player who has read nothing presses.
+bool PartyPolicy::strike_nearest() {
+    GameState& gs = m_.context().gs;
+    BattleWidgets& w = m_.widgets();
+    const TChara& a = gs.chara_at(gs.cur_unit);
+    const int target = nearest_enemy();
+    if (target == 0) return false;
+    m_.usu_bClick();
+    for (int f = 1; f <= 7; ++f) {
+        if (!m_.family_visible[f] || !w.family_enabled[f]) continue;
+        m_.family_click(f);
+        for (int s = 1; s <= 4 && w.menu4; ++s) {
+            if (w.technique_captions[s] == "？" || a.mp < technique_mp_cost(f, s)) continue;
+            m_.technique_hover(s);
+            bool reaches = false;
+            for (const Marker& mk : w.markers) {
+                int col, row;
+                if (marker_square(mk, col, row) && gs.grid.at(col, row) == target) reaches = true;
+            }
+            if (!reaches) continue;
+            m_.technique_click(s);
+            if (gs.player_phase != 0) return true;
+        }
+        m_.escape();  // the technique panel
+    }
+    m_.escape();  // the family box
+    return false;
+}
+
 bool PartyPolicy::advance() {
     GameState& gs = m_.context().gs;
     const TChara& a = gs.chara_at(gs.cur_unit);
     const int x = a.x, y = a.y;
     // The square right of the nearest enemy: the party faces left.
-    int tx = x, ty = y, best = 1 << 30;
-    for (int e = kFirstEnemy; e <= kLastEnemy; ++e) {
-        const TChara& c = gs.chara[e];
-        if (c.state == kStateEmpty) continue;
-        const int d = std::abs(c.x + 1 - x) + std::abs(c.y - y);
-        if (d < best) best = d, tx = c.x + 1, ty = c.y;
-    }
+    const int e = nearest_enemy();
+    const int tx = e ? gs.chara[e].x + 1 : x, ty = e ? gs.chara[e].y : y;
     if (tx == x && ty == y) return false;
     m_.idou_bClick();
     const StepButtons& b = m_.widgets().steps;

@@ -3,7 +3,9 @@
 // The stand-in player of the playthrough: what a party member does on its turn, pressed
 // through the battle model's own buttons, and the choices of the party box and the questions
 // a battle asks. Simple on purpose: revive the fallen, heal when low, use the technique whose
-// preview hits most, else walk towards the nearest enemy.
+// preview hits most, else walk towards the nearest enemy. The newcomer is simpler still: it
+// strikes the nearest enemy with the first normal technique that reaches it, else walks
+// towards it; nothing else.
 
 #include <cstdint>
 #include <random>
@@ -14,9 +16,15 @@
 
 namespace lum::play {
 
+enum class PolicyStyle { patient, newcomer };
+
 class PartyPolicy {
   public:
-    PartyPolicy(BattleModel& battle, std::uint64_t seed) : m_(battle), rng_(seed) {}
+    PartyPolicy(BattleModel& battle, std::uint64_t seed, PolicyStyle style = PolicyStyle::patient)
+        : m_(battle), rng_(seed), style_(style) {}
+
+    // Before a battle's first command: the counts start again.
+    void start_battle();
 
     // One command for the member whose turn is open (the model awaits a command).
     void act();
@@ -30,19 +38,24 @@ class PartyPolicy {
     // Flees from a battle that goes nowhere.
     void give_up() { flee(); }
 
-    int turns = 0;  // commands given in the current battle
+    int turns = 0;   // commands given in the current battle
+    int rounds = 0;  // the party's turns in it: every standing member acts once a round
     bool fled = false;
 
   private:
     bool revive();
     bool heal();
     bool attack();
+    bool strike_nearest();
+    int nearest_enemy();
     bool advance();
     bool use_item_of_kind(std::initializer_list<int> kinds);
     void flee();
 
     BattleModel& m_;
     std::mt19937_64 rng_;  // the policy's own choices leave the game's draws alone
+    PolicyStyle style_;
+    int last_unit_ = 0;  // the member that had the previous command
 };
 
 // The party box: a class by the slot the newcomer takes, the attribute that class trains, one
