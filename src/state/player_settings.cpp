@@ -124,6 +124,7 @@ LoadedSettings load_settings(const SettingsStore& store,
     });
     r.integer("game/auto_speed", s.auto_speed, within(1, kSpeedPositions));
     r.flag("game/skip_unread", s.skip_unread);
+    r.flag("game/battle_effects", s.battle_effects);
     r.integer("window/zoom", s.zoom, within(1, kMaxZoom));
     r.flag("window/full_screen", s.full_screen);
     if (auto pos = r.text("window/position")) {
@@ -153,6 +154,7 @@ void save_settings(SettingsStore& store, const PlayerSettings& s) {
     store.set("game/speed_ms", std::to_string(s.speed_ms));
     store.set("game/auto_speed", std::to_string(s.auto_speed));
     store.set("game/skip_unread", flag(s.skip_unread));
+    store.set("game/battle_effects", flag(s.battle_effects));
     store.set("window/zoom", std::to_string(s.zoom));
     store.set("window/full_screen", flag(s.full_screen));
     if (s.window_pos)
@@ -167,6 +169,7 @@ void settings_to_state(const PlayerSettings& s, GameState& gs) {
     gs.speed_ms = s.speed_ms;
     gs.auto_speed = s.auto_speed;
     gs.skip_unread = s.skip_unread;
+    gs.battle_effects = s.battle_effects;
 }
 
 void settings_from_state(PlayerSettings& s, const GameState& gs) {

@@ -18,11 +18,12 @@ struct PlayerSettings {
     int music_volume = 100;   // percent of the music's normal loudness
     int effect_volume = 100;  // percent of the effects' full scale
     bool muted = false;
-    int char_delay_ms = 40;    // the story text speed
-    int speed_ms = 500;        // the battle speed
-    int auto_speed = 5;        // the story's auto mode, 1 quick .. 9 slow
-    bool skip_unread = false;  // the story's fast-forward skips lines not read yet too
-    int zoom = 1;              // whole-number window zoom
+    int char_delay_ms = 40;      // the story text speed
+    int speed_ms = 500;          // the battle speed
+    int auto_speed = 5;          // the story's auto mode, 1 quick .. 9 slow
+    bool skip_unread = false;    // the story's fast-forward skips lines not read yet too
+    bool battle_effects = true;  // 戦闘演出: floating amounts and hit flashes in battle
+    int zoom = 1;                // whole-number window zoom
     bool full_screen = false;
     std::string audio_device;  // the output's name as SDL lists it; empty: the system default
     std::string soundfont;     // a .sf2 file; empty: the General MIDI SoundFont found

@@ -117,6 +117,10 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     skip_unread_cb = new QCheckBox(QStringLiteral("未読もスキップする"));
     skip_unread_cb->setObjectName("skip_unread_cb");
     gf->addRow(QString(), skip_unread_cb);
+    // The board's floating amounts and flashes; off leaves the plain screen.
+    battle_effects_cb = new QCheckBox(QStringLiteral("戦闘演出"));
+    battle_effects_cb->setObjectName("battle_effects_cb");
+    gf->addRow(QString(), battle_effects_cb);
 
     zoom_sb = new QSpinBox;
     zoom_sb->setObjectName("zoom_sb");
@@ -171,7 +175,7 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
 
     for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb, auto_speed_tb})
         connect(s, &QSlider::valueChanged, this, [this] { changed(); });
-    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb})
+    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb, battle_effects_cb})
         connect(c, &QCheckBox::toggled, this, [this] { changed(); });
     for (QComboBox* c : {device_cmb, font_cmb})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
@@ -197,6 +201,7 @@ void SettingsDialog::show_values() {
     battle_speed_tb->setValue(battle_speed_position(s_.speed_ms));
     auto_speed_tb->setValue(s_.auto_speed);
     skip_unread_cb->setChecked(s_.skip_unread);
+    battle_effects_cb->setChecked(s_.battle_effects);
     zoom_sb->setValue(s_.zoom);
     full_cb->setChecked(s_.full_screen);
     device_cmb->setCurrentIndex(
@@ -220,6 +225,7 @@ void SettingsDialog::changed() {
         n.speed_ms = battle_speed_ms(battle_speed_tb->value());
     n.auto_speed = auto_speed_tb->value();
     n.skip_unread = skip_unread_cb->isChecked();
+    n.battle_effects = battle_effects_cb->isChecked();
     n.zoom = zoom_sb->value();
     n.full_screen = full_cb->isChecked();
     n.audio_device = device_cmb->currentData().toString().toStdString();

@@ -39,6 +39,7 @@ class SettingsDialog : public QDialog {
     QSlider* battle_speed_tb = nullptr;
     QSlider* auto_speed_tb = nullptr;
     QCheckBox* skip_unread_cb = nullptr;
+    QCheckBox* battle_effects_cb = nullptr;
     QSpinBox* zoom_sb = nullptr;
     QCheckBox* full_cb = nullptr;
     QComboBox* device_cmb = nullptr;

@@ -4,6 +4,7 @@
 // dialogs answer Yes/No questions from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,13 @@ namespace lum::test {
 
 class FakeDialogs : public Dialogs {
   public:
-    void inform(const std::string& text) override { log.push_back("inform:" + text); }
+    void inform(const std::string& text) override {
+        log.push_back("inform:" + text);
+        if (while_shown) while_shown(text);
+    }
     bool ask_yes_no(const std::string& text) override {
         log.push_back("ask:" + text);
+        if (while_shown) while_shown(text);
         if (answers.empty()) return default_answer;
         bool a = answers.front();
         answers.pop_front();
@@ -24,6 +29,8 @@ class FakeDialogs : public Dialogs {
     std::vector<std::string> log;
     std::deque<bool> answers;
     bool default_answer = true;  // once the scripted answers are used up
+    // Runs while a box is up, as the screen's timers do inside its event loop.
+    std::function<void(const std::string&)> while_shown;
 };
 
 class FakeSound : public Sound {
