@@ -52,6 +52,8 @@ void BM_enemy_driver_tick(benchmark::State& state, bool effects) {
     b.gs.battle_effects = effects;
     for (auto _ : state) {
         b.enemy_acts();
+        // The overlay's clock runs on through the driver's interval, as on screen.
+        b.model.overlay_tick(enemy_interval(b.gs.speed_ms));
         benchmark::DoNotOptimize(b.gs.enemy_result_msg.data());
     }
     if (b.gs.enemy_phase == 1 || b.model.widgets().moji_l.empty())
@@ -93,7 +95,9 @@ void BM_overlay_frame(benchmark::State& state, bool effects) {
         benchmark::DoNotOptimize(shown);
         benchmark::DoNotOptimize(b.model.acting());
     }
-    if (effects && b.floated == 0) state.SkipWithError("nothing floated");
+    // The first short run may end before the first strike.
+    if (effects && state.iterations() >= 64 && b.floated == 0)
+        state.SkipWithError("nothing floated");
 }
 
 BENCHMARK(BM_restore_baseline);

@@ -227,6 +227,8 @@ void BoardOverlay::add_float(std::string text, FloatKind kind, int left, int top
     for (const Float& o : floats_)
         if (o.x == f.x && o.y == f.y && o.age < kFloatMs / 2)
             f.stack = std::max(f.stack, o.stack + 1);
+    // Without the animation clock (nothing painting) the oldest make way.
+    if (floats_.size() >= kMostFloats) floats_.erase(floats_.begin());
     floats_.push_back(std::move(f));
 }
 

@@ -96,6 +96,7 @@ class BoardOverlay {
     static constexpr int kFloatMs = 1000, kFlashMs = 320, kFadeMs = 700;
     static constexpr int kNormalTempoMs = 500;
     static constexpr int kRisePx = 28;
+    static constexpr std::size_t kMostFloats = 64;
 
     // Remembers the units as they stand, reporting nothing (a new battle, or what the screen's
     // own refreshes did between two events).
