@@ -206,23 +206,10 @@ void BattleModel::technique_click(int slot) {
     choose_technique(ctx_, slot);
     if (!ctx_.gs.battle_effects || ctx_.gs.player_phase != 2) return;
     const std::string& result = ctx_.gs.player_result_msg;
-    if (result == kTechniqueMissText) overlay_.note_failure("miss", failure_squares());
-    if (result == kCaptureFailedText) overlay_.note_failure("失敗", failure_squares());
-}
-
-std::vector<BoardSquare> BattleModel::failure_squares() const {
-    // The units the preview marked, else the actor.
-    const GameState& gs = ctx_.gs;
-    std::vector<BoardSquare> out;
-    for (const Marker& m : ctx_.w.markers) {
-        if (m.left == kOffBoardLeft) continue;
-        const BoardSquare sq{(m.left - kMapLeft) / kSquarePx, (m.top - kMapTop) / kSquarePx};
-        if (on_board(sq.column, sq.row) && gs.grid.at(sq.column, sq.row) != 0) out.push_back(sq);
-    }
-    if (out.empty()) {
-        if (auto sq = acting_square(gs, ctx_.w)) out.push_back(*sq);
-    }
-    return out;
+    if (result == kTechniqueMissText)
+        overlay_.note_failure("miss", failure_squares(ctx_.gs, ctx_.w));
+    if (result == kCaptureFailedText)
+        overlay_.note_failure("失敗", failure_squares(ctx_.gs, ctx_.w));
 }
 
 void BattleModel::technique_hover(int slot) {

@@ -166,7 +166,6 @@ class BattleModel : public BattleStarter {
     void refresh_item_list();
     void refuse(const std::string& text);
     void clear_preview();  // target markers, their caption and hatching, the technique texts
-    std::vector<BoardSquare> failure_squares() const;
     void after_message_change();
 
     BattleContext ctx_;

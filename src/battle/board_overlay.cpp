@@ -26,6 +26,14 @@ BoardSquare square_at(int left, int top) {
     return {nearest(left - kMapLeft), nearest(top - kMapTop)};
 }
 
+// The board square a target marker stands on; none for a parked or off-board marker.
+std::optional<BoardSquare> marker_square(const Marker& m) {
+    if (m.left == kOffBoardLeft) return std::nullopt;
+    const BoardSquare sq{(m.left - kMapLeft) / kSquarePx, (m.top - kMapTop) / kSquarePx};
+    if (!on_board(sq.column, sq.row)) return std::nullopt;
+    return sq;
+}
+
 // The shake of a struck unit, a few pixels either way and settling.
 constexpr int kShake[] = {3, -3, 2, -2, 1, -1, 0, 0};
 
@@ -89,11 +97,10 @@ std::vector<SquareTint> square_tints(const GameState& gs, const BattleWidgets& w
     };
     bool shown = false;
     for (const Marker& m : w.markers) {
-        if (m.left == kOffBoardLeft) continue;
-        const BoardSquare sq{(m.left - kMapLeft) / kSquarePx, (m.top - kMapTop) / kSquarePx};
-        if (!on_board(sq.column, sq.row)) continue;
-        add(sq, kind_on(sq));
-        shown = true;
+        if (auto sq = marker_square(m)) {
+            add(*sq, kind_on(*sq));
+            shown = true;
+        }
     }
     if (w.s_l_visible) {
         const bool enemies = w.s_l == "対象：敵全員" || w.s_l == "対象：全員";
@@ -115,6 +122,18 @@ std::vector<SquareTint> square_tints(const GameState& gs, const BattleWidgets& w
                                  [&](const SquareTint& t) { return t.square == self; }),
                   out.end());
         add(self, TintKind::ally);
+    }
+    return out;
+}
+
+std::vector<BoardSquare> failure_squares(const GameState& gs, const BattleWidgets& w) {
+    std::vector<BoardSquare> out;
+    for (const Marker& m : w.markers) {
+        auto sq = marker_square(m);
+        if (sq && gs.grid.at(sq->column, sq->row) != 0) out.push_back(*sq);
+    }
+    if (out.empty()) {
+        if (auto sq = acting_square(gs, w)) out.push_back(*sq);
     }
     return out;
 }

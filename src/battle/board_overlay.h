@@ -77,6 +77,9 @@ struct SquareTint {
 // the squares of that side's units), or every free square while a warp waits for its square.
 std::vector<SquareTint> square_tints(const GameState& gs, const BattleWidgets& w);
 
+// Where a failed technique says so: the marked squares that hold a unit, else the actor's.
+std::vector<BoardSquare> failure_squares(const GameState& gs, const BattleWidgets& w);
+
 // The square of the unit whose turn it is, where its picture stands; none between turns.
 std::optional<BoardSquare> acting_square(const GameState& gs, const BattleWidgets& w);
 

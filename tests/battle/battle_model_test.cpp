@@ -856,6 +856,18 @@ TEST(BoardOverlay, AFailureFloatsMissOnTheMarkedUnitsAndAFallFadesOut) {
     EXPECT_EQ(r.m.overlay().ghosts()[0].alpha, 127);
 }
 
+TEST(BoardOverlay, AFailedCaptureFloatsItsWordOnTheUnitItMissed) {
+    OverlayRig r;
+    r.gs.skill_flags[18] = 1;
+    r.gs.ark = 300;
+    r.m.FormShow();
+    r.put(11, 5, 2);  // at full HP: no card
+    r.open_turn();
+    r.use(Command::spa, 18, 4);
+    EXPECT_EQ(r.gs.player_result_msg, "失敗した！");
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"失敗", FloatKind::miss, centre(5), foot(2), 255}}));
+}
+
 TEST(BoardOverlay, AFallenMemberFadesToItsDownPictureWhileItsBoxIsUp) {
     OverlayRig r;
     r.put(2, 6, 4);
