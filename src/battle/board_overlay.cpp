@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "battle/battle_clock.h"
+#include "battle/effects.h"
 
 namespace lum {
 
@@ -96,11 +97,19 @@ std::vector<SquareTint> square_tints(const GameState& gs, const BattleWidgets& w
         return s >= kFirstParty && s <= kLastParty ? TintKind::ally : TintKind::strike;
     };
     bool shown = false;
-    for (const Marker& m : w.markers) {
-        if (auto sq = marker_square(m)) {
-            add(*sq, kind_on(*sq));
-            shown = true;
-        }
+    std::vector<BoardSquare> marked;
+    for (const Marker& m : w.markers)
+        if (auto sq = marker_square(m)) marked.push_back(*sq);
+    if (gs.skill_family == 12 && !marked.empty()) {
+        // 占星術's third preview marks two squares it does not strike: tint what it strikes
+        // (fixed board squares; one, three or five markers tell the technique).
+        const int slot = marked.size() >= 5 ? 3 : marked.size() >= 3 ? 2 : 1;
+        marked.clear();
+        for (SquareOffset o : technique_squares(12, slot)) marked.push_back({o.dx, o.dy});
+    }
+    for (const BoardSquare& sq : marked) {
+        add(sq, kind_on(sq));
+        shown = true;
     }
     if (w.s_l_visible) {
         const bool enemies = w.s_l == "対象：敵全員" || w.s_l == "対象：全員";

@@ -231,6 +231,14 @@ TEST(BattleTechniques, AstrologySlotThreePreviewKeepsItsOwnSquares) {
         EXPECT_EQ(r.w().markers[k].left, expected[k][0] * 64 + 1) << k;
         EXPECT_EQ(r.w().markers[k].top, expected[k][1] * 64 + 1) << k;
     }
+    // The board's tint shows the squares it strikes, (2, 3) and (5, 1) among them.
+    EXPECT_EQ(r.m.tints(), (std::vector<SquareTint>{{{3, 2}, TintKind::strike},
+                                                    {{3, 3}, TintKind::strike},
+                                                    {{3, 1}, TintKind::strike},
+                                                    {{2, 3}, TintKind::strike},
+                                                    {{5, 1}, TintKind::strike}}));
+    r.m.technique_hover(2);
+    EXPECT_EQ(r.m.tints().size(), 3u);
     // Pointing away between actions takes the preview down, and so do leaving the button and
     // Esc.
     r.m.FormMouseMove();
