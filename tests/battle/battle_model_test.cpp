@@ -900,20 +900,6 @@ TEST(BoardOverlay, AFallenMemberFadesToItsDownPictureWhileItsBoxIsUp) {
     EXPECT_TRUE(r.w().battle_shown);
 }
 
-TEST(BoardOverlay, OffInTheSettingsNothingFloatsOrFlashes) {
-    OverlayRig r;
-    r.gs.battle_effects = false;
-    r.put(11, 5, 2);
-    r.open_turn();
-    r.use(Command::usu, 1, 1);
-    EXPECT_EQ(r.gs.chara[11].hp, 480);
-    r.m.overlay_tick(30);
-    EXPECT_FALSE(r.m.overlay().animating());
-    // The information stays: the acting unit and the strip.
-    EXPECT_EQ(r.m.acting(), (BoardSquare{6, 2}));
-    EXPECT_FALSE(r.m.turn_order(3).empty());
-}
-
 TEST(BoardOverlay, TintsShowTheStruckSquaresWithAlliesInTheWarningColour) {
     OverlayRig r;
     r.actor->justice = 60;
