@@ -20,6 +20,38 @@ bool party_all_down(const GameState& gs) {
 }
 }  // namespace
 
+int next_able_slot(const GameState& gs, int from, int last) {
+    int s = from;
+    do {
+        ++s;
+    } while (s <= last && !can_act(gs.chara[static_cast<std::size_t>(s)]));
+    return s;
+}
+
+std::vector<int> upcoming_turns(const GameState& gs, int count) {
+    std::vector<int> out;
+    // Where the clock stands: a party slot (or 0 before the first turn) scans on through the
+    // party half; the enemy half (10..15) through the enemies.
+    int at = gs.cur_unit;
+    bool party = at < 6;
+    if (!party && at < 10) at = 10;  // 6..9 only pass through on the way to the enemy half
+    int idle_halves = 0;             // whole halves in a row in which nobody could act
+    while (static_cast<int>(out.size()) < count && idle_halves < 2) {
+        const bool whole = at == (party ? 0 : 10);
+        const int s = next_able_slot(gs, at, party ? 6 : 16);
+        if (s < (party ? 6 : 16)) {
+            out.push_back(s);
+            at = s;
+            idle_halves = 0;
+            continue;
+        }
+        if (whole) ++idle_halves;
+        party = !party;
+        at = party ? 0 : 10;
+    }
+    return out;
+}
+
 void open_next_party_turn(BattleContext& ctx) {
     GameState& gs = ctx.gs;
     ctx.hide_command_menus();
@@ -27,9 +59,7 @@ void open_next_party_turn(BattleContext& ctx) {
     ctx.w.s_l_visible = false;
     ctx.w.s_l2_visible = false;
 
-    do {
-        ++gs.cur_unit;
-    } while (gs.cur_unit <= 6 && !can_act(gs.chara[gs.cur_unit]));
+    gs.cur_unit = static_cast<byte>(next_able_slot(gs, gs.cur_unit, 6));
 
     // A spirit acts without being announced.
     if (gs.cur_unit <= 6 && gs.chara[gs.cur_unit].state == kStateNormal)
@@ -110,11 +140,10 @@ int enemy_half_tick(BattleContext& ctx) {
     ctx.w.menu0 = false;
     switch (gs.enemy_phase) {
         case 0:
-            ++gs.cur_unit;
-            gs.sel_unit = gs.cur_unit;
+            gs.sel_unit = static_cast<byte>(gs.cur_unit + 1);
             gs.enemy_act_msg.clear();
             gs.enemy_result_msg.clear();
-            while (gs.cur_unit <= 16 && !can_act(gs.chara[gs.cur_unit])) ++gs.cur_unit;
+            gs.cur_unit = static_cast<byte>(next_able_slot(gs, gs.cur_unit, 16));
             if (gs.cur_unit < 16) {
                 ctx.say(gs.chara[gs.cur_unit].name + "の攻撃");
                 gs.enemy_phase = 1;

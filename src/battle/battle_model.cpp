@@ -14,11 +14,16 @@ namespace lum {
 
 // Marks a handler that may open a message box: timer ticks arriving from inside that box's
 // event loop must not step the battle underneath it.
+// It also brackets what the board overlay reports: whatever changed inside the handler.
 struct BattleModel::Busy {
-    explicit Busy(BattleModel& m) : m_(m), was_(m.busy_) { m.busy_ = true; }
+    explicit Busy(BattleModel& m) : m_(m), was_(m.busy_) {
+        if (!was_) m.overlay_.resync(m.ctx_);
+        m.busy_ = true;
+    }
     ~Busy() {
         m_.busy_ = was_;
         m_.after_message_change();
+        if (!was_) m_.overlay_.observe(m_.ctx_);
     }
     BattleModel& m_;
     bool was_;
@@ -58,6 +63,9 @@ void BattleModel::start(BattleKind kind) {
             break;
     }
     if (ctx_.w.speech_running) portrait = kOpeningPortrait;
+    // A new battle: nothing of the last one floats on, and setting the units up is no hit.
+    overlay_.clear();
+    overlay_.resync(ctx_);
 }
 
 void BattleModel::FormShow() {
@@ -70,6 +78,7 @@ void BattleModel::FormHide() {
     item_box.visible = false;
     log_open_ = false;
     fast_forward_ = false;
+    overlay_.clear();
 }
 
 void BattleModel::refresh_skill_buttons() {
@@ -197,6 +206,12 @@ void BattleModel::technique_click(int slot) {
     if (!turn_open() || !ctx_.w.menu4) return;
     Busy b(*this);
     choose_technique(ctx_, slot);
+    if (!ctx_.gs.battle_effects || ctx_.gs.player_phase != 2) return;
+    const std::string& result = ctx_.gs.player_result_msg;
+    if (result == kTechniqueMissText)
+        overlay_.note_failure("miss", failure_squares(ctx_.gs, ctx_.w));
+    if (result == kCaptureFailedText)
+        overlay_.note_failure("失敗", failure_squares(ctx_.gs, ctx_.w));
 }
 
 void BattleModel::technique_hover(int slot) {
@@ -383,6 +398,28 @@ void BattleModel::SpeechTimer() {
     if (busy_ || log_open_) return;
     Busy b(*this);
     speech_tick(ctx_);
+}
+
+void BattleModel::overlay_tick(int ms) {
+    // Inside a handler (a message box's own loop) the rules may have struck already; between
+    // handlers only the screen's clamping moves a value, which is no hit.
+    if (busy_)
+        overlay_.observe(ctx_);
+    else
+        overlay_.resync(ctx_);
+    overlay_.advance(ms, fast_forward_ ? speed_for_slider(kSliderMin) : ctx_.gs.speed_ms);
+}
+
+std::vector<SquareTint> BattleModel::tints() const {
+    return square_tints(ctx_.gs, ctx_.w);
+}
+
+std::optional<BoardSquare> BattleModel::acting() const {
+    return acting_square(ctx_.gs, ctx_.w);
+}
+
+std::vector<TurnEntry> BattleModel::turn_order(int count) const {
+    return turn_strip(ctx_.gs, ctx_.w, count);
 }
 
 void BattleModel::after_message_change() {

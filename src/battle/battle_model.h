@@ -7,12 +7,14 @@
 // this state and forwards input, nothing more.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "battle/battle_context.h"
 #include "battle/battle_starter.h"
+#include "battle/board_overlay.h"
 #include "battle/movement.h"
 #include "battle/sealed_sword.h"
 #include "state/item_use.h"
@@ -152,6 +154,16 @@ class BattleModel : public BattleStarter {
     // A party member waits for a command (no action's messages are running).
     bool awaiting_command() const;
 
+    // ---- the board overlay (presentation only; the battle never reads it)
+    // The animation clock: `ms` of real time. Inside a handler (a message box keeps this clock
+    // running) it looks for new hits first; then it moves everything on at the battle's tempo,
+    // hold-Space included.
+    void overlay_tick(int ms);
+    const BoardOverlay& overlay() const { return overlay_; }
+    std::vector<SquareTint> tints() const;
+    std::optional<BoardSquare> acting() const;
+    std::vector<TurnEntry> turn_order(int count) const;
+
   private:
     // The picture of a party (1..5) or enemy (11..15) slot on the board.
     const UnitSprite& sprite_of(int slot) const {
@@ -166,6 +178,7 @@ class BattleModel : public BattleStarter {
     void after_message_change();
 
     BattleContext ctx_;
+    BoardOverlay overlay_;
     bool warp_cursor_on_ = false;
     int warp_cursor_x_ = 0, warp_cursor_y_ = 0;
     Marker hover_at_;  // where hover_slot's picture stood when it was pointed at

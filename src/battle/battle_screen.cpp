@@ -18,6 +18,7 @@ constexpr int kRightColumn = 452;  // menus, item box, texts and the slider
 constexpr int kFamilyBoxLeft = 531, kFamilyBoxWidth = 82;
 constexpr int kTechniqueLeft = 614, kTechniqueWidth = 110;
 constexpr int kMenuHeight = 213;
+constexpr int kAnimTickMs = 25;
 
 const char* const kBoxStyle =
     "QGroupBox { color: #f0e6c8; background: #12142c; border: 1px solid #8c7a4c;"
@@ -185,6 +186,12 @@ BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screen
     SpeechTimer = timer("SpeechTimer", 1500, &BattleModel::SpeechTimer);
     Timer1->start();
     Timer2->start();
+    AnimTimer = new QTimer(this);
+    AnimTimer->setObjectName("AnimTimer");
+    AnimTimer->setInterval(kAnimTickMs);
+    connect(AnimTimer, &QTimer::timeout, this, [this] { animate(); });
+    AnimTimer->start();
+    anim_clock_.start();
 
     refresh();
 }
@@ -381,10 +388,14 @@ void BattleScreen::build_item_box_and_slider() {
         handle([this, v] { model_.TrackBar1Change(v); });
     });
 
-    auto* about_caption = label("Label_about", {kRightColumn, 346, 272, 16}, this,
+    // The coming turns, between the slider and the status texts.
+    turn_strip = new TurnStripView(model_, this);
+    turn_strip->setGeometry(kRightColumn, 341, 272, 22);
+
+    auto* about_caption = label("Label_about", {kRightColumn, 366, 272, 16}, this,
                                 "color: #c8c0a0; font-size: 11px;");
     about_caption->setText(QStringLiteral("▼ｽﾃｰﾀｽ表示→MAP上ｷｬﾗにﾏｳｽを合わす"));
-    party_about_l = label("party_about_l", {kRightColumn, 364, 270, 126}, this,
+    party_about_l = label("party_about_l", {kRightColumn, 383, 270, 108}, this,
                           "color: #e8e8f0; font-size: 11px;");
 }
 
@@ -427,6 +438,20 @@ void BattleScreen::sync_driver(QTimer* t, bool on, int ms) {
     if (t->interval() != ms) t->setInterval(ms);
     if (on && !t->isActive()) t->start();
     if (!on && t->isActive()) t->stop();
+}
+
+void BattleScreen::animate() {
+    const int ms = static_cast<int>(std::min<qint64>(anim_clock_.restart(), 1000));
+    if (!model_.widgets().battle_shown) return;
+    try {
+        model_.overlay_tick(ms);
+    } catch (const std::exception&) {
+        return;  // a picture of the battle, never worth a box
+    }
+    // Paint while something moves, and once more when it has gone.
+    const bool moving = model_.overlay().animating();
+    if (moving || animated_) map_cg->update();
+    animated_ = moving;
 }
 
 void BattleScreen::refresh() {
@@ -528,6 +553,7 @@ void BattleScreen::refresh() {
 
     settle_focus();
     map_cg->update();
+    turn_strip->update();
 }
 
 void BattleScreen::FormShow() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include "battle/battle_log_view.h"
 #include "battle/battle_model.h"
 #include "battle/board_view.h"
+#include "battle/turn_strip_view.h"
 #include "state/ports.h"
 #include "ui/message_line.h"
 #include "ui/screen_page.h"
@@ -79,6 +81,7 @@ class BattleScreen : public ScreenPage, public Pacing {
     QPushButton* Button22 = nullptr;
 
     QSlider* TrackBar1 = nullptr;
+    TurnStripView* turn_strip = nullptr;
     StatusPanelView* status_panel = nullptr;
     QLabel* party_about_l = nullptr;
 
@@ -87,6 +90,8 @@ class BattleScreen : public ScreenPage, public Pacing {
     QTimer* Timer3 = nullptr;
     QTimer* Timer4 = nullptr;
     QTimer* SpeechTimer = nullptr;
+    // The board overlay's own clock: never one of the battle's, it only paints.
+    QTimer* AnimTimer = nullptr;
 
     // A developer button in row `row` of the column past the client area's right edge, where
     // the page clips it away from players. The battle's own take rows 0, 1 and 4; the shell
@@ -121,6 +126,7 @@ class BattleScreen : public ScreenPage, public Pacing {
     template <typename F>
     void press_by_pointing(QObject* b, F press);
     void sync_driver(QTimer* t, bool on, int ms);
+    void animate();
 
     GameState& gs_;
     Dialogs& dialogs_;
@@ -133,6 +139,8 @@ class BattleScreen : public ScreenPage, public Pacing {
     int last_top_ = -1;
     bool by_key_ = false;         // inside a key press of the screen itself
     QObject* pointed_ = nullptr;  // the technique or sealed sword the keys point at
+    QElapsedTimer anim_clock_;
+    bool animated_ = false;  // the overlay moved at the last animation tick
 };
 
 }  // namespace lum

@@ -182,7 +182,7 @@ namespace {
 
 enum class End { won, lost, timeout };
 
-End play_one(BattleContext& ctx, Totals& t) {
+End play_one(BattleContext& ctx, Totals& t, const Watcher& watch) {
     GameState& gs = ctx.gs;
     const int level = 1 + gs.random(15);
     make_party(gs, level);
@@ -201,6 +201,7 @@ End play_one(BattleContext& ctx, Totals& t) {
     } else {
         start_random_battle(ctx);
     }
+    if (watch) watch(ctx, t.battles - 1);
 
     int cycles = 1;
     for (long long tick = 0; tick < kMaxTicks; ++tick) {
@@ -225,6 +226,7 @@ End play_one(BattleContext& ctx, Totals& t) {
             account(gs, before_command, t);
             ++t.party_actions;
         });
+        if (watch) watch(ctx, t.battles - 1);
         if (before_unit >= 6) {
             // The enemy half is over when the turn goes back to the party.
             if (before_unit >= 10 && gs.cur_unit < 10 && ++cycles > kMaxCycles) break;
@@ -240,7 +242,7 @@ End play_one(BattleContext& ctx, Totals& t) {
 
 }  // namespace
 
-Totals run_battles(long long count, std::uint64_t seed) {
+Totals run_battles(long long count, std::uint64_t seed, const Watcher& watch) {
     Totals t;
     auto gs = std::make_unique<GameState>();
     gs->rng.seed(seed);
@@ -253,7 +255,7 @@ Totals run_battles(long long count, std::uint64_t seed) {
         BattleContext ctx{*gs, dialogs, sound, pacing, screens, {}};
         ++t.battles;
         try {
-            switch (play_one(ctx, t)) {
+            switch (play_one(ctx, t, watch)) {
                 case End::won:
                     ++t.wins;
                     break;

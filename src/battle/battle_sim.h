@@ -37,7 +37,10 @@ struct Totals {
     std::string first_error;
 };
 
-Totals run_battles(long long count, std::uint64_t seed);
+// Told of each battle (numbered from 0) once it is set up and after every step.
+using Watcher = std::function<void(const BattleContext&, long long battle)>;
+
+Totals run_battles(long long count, std::uint64_t seed, const Watcher& watch = {});
 
 std::string report(const Totals& t, std::uint64_t seed);
 

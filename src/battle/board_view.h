@@ -34,7 +34,9 @@ class PictureCache {
 // `map_cg` and everything on it: the map enlarged four times, the unit pictures (the acting
 // unit opaque, the others with their background left out), the HP labels, the target markers
 // s1..s5 as hatched squares, the caption `s_l`, the board hatching `s_l2` and the highlighted
-// square of the unit under the pointer. Painted from the model alone.
+// square of the unit under the pointer; over them the board overlay (tinted squares, the
+// acting unit's frame, flashes, fading falls and the floating amounts), the HP labels kept on
+// top of every tint. Painted from the model alone.
 class BoardView : public QWidget {
   public:
     BoardView(const BattleModel& model, PictureCache& pictures, QWidget* parent = nullptr);

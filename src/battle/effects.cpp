@@ -29,7 +29,7 @@ void capture(BattleContext& ctx, const TechniqueStart& s) {
     const int gx = s.x - 1, gy = s.y;
     TChara& t = ctx.on_square(gx, gy);
     if (gs.grid.at(gx, gy) == 0 || t.max_hp / 10 < t.hp) {
-        gs.player_result_msg = "失敗した！";
+        gs.player_result_msg = kCaptureFailedText;
         ctx.sound.play_effect("miss.wav");
         return;
     }

@@ -372,7 +372,7 @@ void resolve_technique(BattleContext& ctx, int family, int slot) {
     // The failure comes after payment: what was spent is gone.
     if (gs.random(30) == 29) {
         ctx.sound.play_effect("miss.wav");
-        gs.player_result_msg = "ミス！失敗してしまった！";
+        gs.player_result_msg = kTechniqueMissText;
         gs.player_phase = 2;
         return;
     }

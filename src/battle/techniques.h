@@ -13,6 +13,10 @@ namespace lum {
 
 inline constexpr int kCardKind = 111;
 
+// The result of the 1-in-30 failure, and of a capture that did not take.
+inline constexpr const char* kTechniqueMissText = "ミス！失敗してしまった！";
+inline constexpr const char* kCaptureFailedText = "失敗した！";
+
 // "体術", "魔術", ... by family number; sealed-sword skills 20..26 by their button captions;
 // empty for numbers that are no family.
 std::string family_caption(int family);

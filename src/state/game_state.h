@@ -217,6 +217,7 @@ struct GameState {
     int auto_speed = 5;                // the story's auto mode: 1 quick .. 9 slow
     bool skip_unread = false;          // the story's fast-forward skips lines not read yet too
     bool one_box_per_message = false;  // a battle's growth boxes one by one, not gathered
+    bool battle_effects = true;  // 戦闘演出: floating amounts and hit flashes on the board
     bool save_on_close = true;
     // The save pair on disk was found damaged at the last load: the next save must not make
     // it the backup pair.

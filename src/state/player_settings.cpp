@@ -125,6 +125,7 @@ LoadedSettings load_settings(const SettingsStore& store,
     r.integer("game/auto_speed", s.auto_speed, within(1, kSpeedPositions));
     r.flag("game/skip_unread", s.skip_unread);
     r.flag("game/one_box_per_message", s.one_box_per_message);
+    r.flag("game/battle_effects", s.battle_effects);
     r.integer("window/zoom", s.zoom, within(1, kMaxZoom));
     r.flag("window/full_screen", s.full_screen);
     if (auto pos = r.text("window/position")) {
@@ -155,6 +156,7 @@ void save_settings(SettingsStore& store, const PlayerSettings& s) {
     store.set("game/auto_speed", std::to_string(s.auto_speed));
     store.set("game/skip_unread", flag(s.skip_unread));
     store.set("game/one_box_per_message", flag(s.one_box_per_message));
+    store.set("game/battle_effects", flag(s.battle_effects));
     store.set("window/zoom", std::to_string(s.zoom));
     store.set("window/full_screen", flag(s.full_screen));
     if (s.window_pos)
@@ -170,6 +172,7 @@ void settings_to_state(const PlayerSettings& s, GameState& gs) {
     gs.auto_speed = s.auto_speed;
     gs.skip_unread = s.skip_unread;
     gs.one_box_per_message = s.one_box_per_message;
+    gs.battle_effects = s.battle_effects;
 }
 
 void settings_from_state(PlayerSettings& s, const GameState& gs) {

@@ -23,6 +23,7 @@ struct PlayerSettings {
     int auto_speed = 5;                // the story's auto mode, 1 quick .. 9 slow
     bool skip_unread = false;          // the story's fast-forward skips lines not read yet too
     bool one_box_per_message = false;  // a defeat's growth in its boxes one by one
+    bool battle_effects = true;        // 戦闘演出: floating amounts and hit flashes in battle
     int zoom = 1;                      // whole-number window zoom
     bool full_screen = false;
     std::string audio_device;  // the output's name as SDL lists it; empty: the system default

@@ -125,6 +125,10 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     one_box_cb->setToolTip(
         QStringLiteral("敵を倒した後の経験値やレベルアップを一つずつの枠で表示する"));
     gf->addRow(QString(), one_box_cb);
+    // The board's floating amounts and flashes; off leaves the plain screen.
+    battle_effects_cb = new QCheckBox(QStringLiteral("戦闘演出"));
+    battle_effects_cb->setObjectName("battle_effects_cb");
+    gf->addRow(QString(), battle_effects_cb);
 
     zoom_sb = new QSpinBox;
     zoom_sb->setObjectName("zoom_sb");
@@ -179,7 +183,7 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
 
     for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb, auto_speed_tb})
         connect(s, &QSlider::valueChanged, this, [this] { changed(); });
-    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb, one_box_cb})
+    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb, one_box_cb, battle_effects_cb})
         connect(c, &QCheckBox::toggled, this, [this] { changed(); });
     for (QComboBox* c : {device_cmb, font_cmb})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
@@ -206,6 +210,7 @@ void SettingsDialog::show_values() {
     auto_speed_tb->setValue(s_.auto_speed);
     skip_unread_cb->setChecked(s_.skip_unread);
     one_box_cb->setChecked(s_.one_box_per_message);
+    battle_effects_cb->setChecked(s_.battle_effects);
     zoom_sb->setValue(s_.zoom);
     full_cb->setChecked(s_.full_screen);
     device_cmb->setCurrentIndex(
@@ -230,6 +235,7 @@ void SettingsDialog::changed() {
     n.auto_speed = auto_speed_tb->value();
     n.skip_unread = skip_unread_cb->isChecked();
     n.one_box_per_message = one_box_cb->isChecked();
+    n.battle_effects = battle_effects_cb->isChecked();
     n.zoom = zoom_sb->value();
     n.full_screen = full_cb->isChecked();
     n.audio_device = device_cmb->currentData().toString().toStdString();

@@ -40,6 +40,7 @@ class SettingsDialog : public QDialog {
     QSlider* auto_speed_tb = nullptr;
     QCheckBox* skip_unread_cb = nullptr;
     QCheckBox* one_box_cb = nullptr;
+    QCheckBox* battle_effects_cb = nullptr;
     QSpinBox* zoom_sb = nullptr;
     QCheckBox* full_cb = nullptr;
     QComboBox* device_cmb = nullptr;

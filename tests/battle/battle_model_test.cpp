@@ -231,6 +231,14 @@ TEST(BattleTechniques, AstrologySlotThreePreviewKeepsItsOwnSquares) {
         EXPECT_EQ(r.w().markers[k].left, expected[k][0] * 64 + 1) << k;
         EXPECT_EQ(r.w().markers[k].top, expected[k][1] * 64 + 1) << k;
     }
+    // The board's tint shows the squares it strikes, (2, 3) and (5, 1) among them.
+    EXPECT_EQ(r.m.tints(), (std::vector<SquareTint>{{{3, 2}, TintKind::strike},
+                                                    {{3, 3}, TintKind::strike},
+                                                    {{3, 1}, TintKind::strike},
+                                                    {{2, 3}, TintKind::strike},
+                                                    {{5, 1}, TintKind::strike}}));
+    r.m.technique_hover(2);
+    EXPECT_EQ(r.m.tints().size(), 3u);
     // Pointing away between actions takes the preview down, and so do leaving the button and
     // Esc.
     r.m.FormMouseMove();
@@ -746,6 +754,398 @@ TEST(ResultDialogModel, RevealsLineByLineAndHurriesOnAClick) {
     m.next_bClick();
     EXPECT_EQ(screens.log, (std::vector<std::string>{"hide:battle", "close:result", "show:story"}));
     EXPECT_EQ(gs.script_pos, 0);
+}
+
+}  // namespace
+}  // namespace lum::test
+
+namespace lum::test {
+namespace {
+
+// A unit's amount as the board shows it: the text, its colour and where it stands.
+struct Shown {
+    std::string text;
+    FloatKind kind;
+    int x, y, alpha;
+    bool operator==(const Shown&) const = default;
+};
+std::vector<Shown> shown(const BattleModel& m) {
+    std::vector<Shown> out;
+    for (const FloatView& f : m.overlay().floats()) {
+        EXPECT_EQ(f.colour, float_colour(f.kind)) << f.text;
+        out.push_back({f.text, f.kind, f.x, f.y, f.alpha});
+    }
+    return out;
+}
+// The foot of a number on square (column, row) before it rises: pictures stand at 64 x row,
+// one pixel above the map's top edge, and a number starts 16 pixels above their foot.
+constexpr int foot(int row) {
+    return 64 * row - 1 + 64 - 16;
+}
+constexpr int centre(int column) {
+    return 64 * column + 32;
+}
+
+// The actor on (6, 2) with the three families learned; 体術 1 deals body + A / 3.
+struct OverlayRig : ModelRig {
+    TChara* actor = nullptr;
+    OverlayRig() {
+        for (int f : {1, 3, 6, 8, 9}) gs.skill_flags[f] = 1;
+        m.FormShow();
+        actor = &put(1, 6, 2);
+        actor->body = 20;
+        actor->order = 30;
+        actor->justice = 30;
+        actor->beast = 40;
+        actor->mp = actor->max_mp = 20;
+    }
+    void use(Command box, int family, int slot, int failure_roll = 0) {
+        m.command(box);
+        m.family_click(family);
+        m.technique_hover(slot);
+        gs.rng.script({failure_roll});
+        m.technique_click(slot);
+    }
+};
+
+TEST(BoardOverlay, ASingleStrikeFloatsItsAmountInTheDamageColourAndRisesWithTheBattlesTempo) {
+    OverlayRig r;
+    r.put(11, 5, 2, 300);
+    r.open_turn();
+    r.use(Command::usu, 1, 1);
+    ASSERT_EQ(r.gs.chara[11].hp, 280);
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"20", FloatKind::damage, centre(5), foot(2), 255}}));
+    EXPECT_EQ(float_colour(FloatKind::damage), (Rgb{255, 92, 60}));
+    // The struck unit flashes and shakes.
+    ASSERT_EQ(r.m.overlay().flashes().size(), 1u);
+    EXPECT_EQ(r.m.overlay().flashes()[0].slot, 11);
+    EXPECT_EQ(r.m.overlay().flashes()[0].alpha, 200);
+    EXPECT_EQ(r.m.overlay().flashes()[0].dx, 3);
+
+    // Half its life at the game's tempo: risen half way, still whole.
+    r.m.overlay_tick(500);
+    EXPECT_EQ(shown(r.m)[0].y, foot(2) - 14);
+    EXPECT_EQ(shown(r.m)[0].alpha, 255);
+    EXPECT_TRUE(r.m.overlay().flashes().empty());
+    // Space held: the fast end's 312 ms stand for 500, so 156 ms are another quarter.
+    r.m.set_fast_forward(true);
+    r.m.overlay_tick(156);
+    EXPECT_EQ(shown(r.m)[0].y, foot(2) - 21);
+    EXPECT_EQ(shown(r.m)[0].alpha, 127);
+    // The slow end: 728 ms for 500, so 182 ms are 125 more; the last 125 go with 182 more.
+    r.m.set_fast_forward(false);
+    r.m.TrackBar1Change(9);
+    r.m.overlay_tick(182);
+    EXPECT_EQ(shown(r.m)[0].alpha, 63);
+    r.m.overlay_tick(182);
+    EXPECT_TRUE(shown(r.m).empty());
+    EXPECT_FALSE(r.m.overlay().animating());
+
+    // None of it touched the battle: the party driver still shows the action at its own pace.
+    EXPECT_EQ(r.gs.player_phase, 2);
+    r.m.Timer4Timer();
+    EXPECT_EQ(r.w().moji_l, "U1は体術「」を行った！");
+    EXPECT_EQ(r.m.timer4_ms(), 728);
+}
+
+TEST(BoardOverlay, AThreeSquareStrikeFloatsOneAmountASquareAndTheActorsMp) {
+    OverlayRig r;
+    r.put(11, 5, 1);
+    r.put(12, 5, 2);
+    r.put(13, 5, 3);
+    r.open_turn();
+    r.use(Command::usu, 3, 3);  // 剣法 3: (-1, 0), (-1, -1), (-1, +1) for body + order + A / 4
+    EXPECT_EQ(r.gs.player_result_msg, "U12、U11、U13に50のダメージを与えた！");
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"Mp-5", FloatKind::mp, centre(6), foot(2), 255},
+                                              {"50", FloatKind::damage, centre(5), foot(1), 255},
+                                              {"50", FloatKind::damage, centre(5), foot(2), 255},
+                                              {"50", FloatKind::damage, centre(5), foot(3), 255}}));
+    EXPECT_EQ(r.m.overlay().flashes().size(), 3u);
+    EXPECT_EQ(float_colour(FloatKind::mp), (Rgb{92, 180, 255}));
+}
+
+TEST(BoardOverlay, AHealFloatsInItsColourAndTheScreensClampIsNoHit) {
+    OverlayRig r;
+    r.actor->hp = 490;
+    r.put(11, 0, 2);
+    r.open_turn();
+    r.use(Command::usu, 6, 1);  // 天法 1 heals the actor's own square by justice + A / 8
+    ASSERT_EQ(r.gs.chara[1].hp, 520);
+    // Both amounts on one square: the second stands a line above the first.
+    EXPECT_EQ(shown(r.m),
+              (std::vector<Shown>{{"+30", FloatKind::heal, centre(6), foot(2), 255},
+                                  {"Mp-1", FloatKind::mp, centre(6), foot(2) - 15, 255}}));
+    EXPECT_EQ(float_colour(FloatKind::heal), (Rgb{96, 236, 120}));
+    EXPECT_TRUE(r.m.overlay().flashes().empty());
+    r.m.Timer2Timer();  // clamps the heal back to 500
+    ASSERT_EQ(r.gs.chara[1].hp, 500);
+    r.m.overlay_tick(10);
+    EXPECT_EQ(shown(r.m).size(), 2u);
+}
+
+TEST(BoardOverlay, AFailureFloatsMissOnTheMarkedUnitsAndAFallFadesOut) {
+    OverlayRig r;
+    // Petrified enemies never act, so the turn comes straight round; the far one keeps the
+    // battle going when the near one falls.
+    r.put(11, 5, 2, 15).state = kStatePetrified;
+    r.put(12, 0, 0).state = kStatePetrified;
+    r.open_turn();
+    r.use(Command::usu, 1, 1, 29);  // the 1-in-30 failure
+    EXPECT_EQ(r.gs.player_result_msg, "ミス！失敗してしまった！");
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"miss", FloatKind::miss, centre(5), foot(2), 255}}));
+    EXPECT_TRUE(r.m.overlay().flashes().empty());
+
+    // The next turn strikes it down: the amount, then through the end-of-action check the
+    // enemy leaves the board, fading at its square; the knock-out's hp 0 is no heal.
+    r.m.Timer4Timer();
+    r.m.Timer4Timer();
+    r.m.Timer4Timer();
+    r.m.Timer3Timer();  // the enemy half finds nobody able and the turn comes round
+    r.m.overlay_tick(2000);
+    ASSERT_TRUE(r.m.awaiting_command());
+    r.w().enemy[1].picture = "unit3.bmp";
+    r.use(Command::usu, 1, 1);
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"20", FloatKind::damage, centre(5), foot(2), 255}}));
+    r.m.Timer4Timer();
+    r.m.Timer4Timer();  // the result and the check: the enemy falls
+    EXPECT_EQ(r.gs.chara[11].state, kStateEmpty);
+    EXPECT_EQ(shown(r.m).size(), 1u);
+    const std::vector<GhostView> ghosts = r.m.overlay().ghosts();
+    ASSERT_EQ(ghosts.size(), 1u);
+    EXPECT_EQ(ghosts[0].picture, "unit3.bmp");
+    EXPECT_EQ(ghosts[0].left, 5 * 64);
+    EXPECT_EQ(ghosts[0].top, 2 * 64 - 1);
+    EXPECT_EQ(ghosts[0].alpha, 255);
+    r.m.overlay_tick(350);
+    EXPECT_EQ(r.m.overlay().ghosts()[0].alpha, 127);
+}
+
+TEST(BoardOverlay, AFailedCaptureFloatsItsWordOnTheUnitItMissed) {
+    OverlayRig r;
+    r.gs.skill_flags[18] = 1;
+    r.gs.ark = 300;
+    r.m.FormShow();
+    r.put(11, 5, 2);  // at full HP: no card
+    r.open_turn();
+    r.use(Command::spa, 18, 4);
+    EXPECT_EQ(r.gs.player_result_msg, "失敗した！");
+    EXPECT_EQ(shown(r.m), (std::vector<Shown>{{"失敗", FloatKind::miss, centre(5), foot(2), 255}}));
+}
+
+TEST(BoardOverlay, AFallenMemberFadesToItsDownPictureWhileItsBoxIsUp) {
+    OverlayRig r;
+    r.put(2, 6, 4);
+    r.put(11, 0, 0).state = kStatePetrified;
+    r.open_turn();
+    r.w().party[1].picture = "char0.bmp";
+    std::vector<GhostView> during;
+    r.dialogs.while_shown = [&](const std::string&) {
+        r.m.overlay_tick(0);
+        if (during.empty()) during = r.m.overlay().ghosts();
+    };
+    r.actor->hp = -5;  // struck down; the result message and the check are due
+    r.gs.player_phase = 3;
+    r.m.Timer4Timer();
+    ASSERT_EQ(r.gs.chara[1].state, kStateDown);
+    EXPECT_EQ(r.w().party[1].picture, "char-1.bmp");
+    ASSERT_EQ(during.size(), 1u);
+    EXPECT_EQ(during[0].picture, "char0.bmp");
+    EXPECT_EQ(during[0].left, 6 * 64);
+    EXPECT_EQ(during[0].alpha, 255);
+    EXPECT_TRUE(shown(r.m).empty());  // its hp put back to 0 is no heal
+    EXPECT_TRUE(r.w().battle_shown);
+}
+
+TEST(BoardOverlay, TintsShowTheStruckSquaresWithAlliesInTheWarningColour) {
+    OverlayRig r;
+    r.actor->justice = 60;
+    r.actor->dark = r.actor->past = r.actor->magic = 10;
+    r.put(2, 6, 3);  // an ally below the actor
+    r.put(11, 5, 2);
+    r.put(12, 0, 4);
+    r.open_turn();
+    using T = std::vector<SquareTint>;
+    r.m.command(Command::usu);
+    r.m.family_click(1);
+    r.m.technique_hover(2);  // 体術 2 strikes below: the ally
+    EXPECT_EQ(r.m.tints(), (T{{{6, 3}, TintKind::ally}}));
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.m.tints(), (T{{{5, 2}, TintKind::strike}}));
+    r.m.technique_leave();
+    EXPECT_TRUE(r.m.tints().empty());
+
+    r.m.family_click(6);
+    r.m.technique_hover(4);  // 天法 4 heals round the actor, the ally too; (7, 2) is off the board
+    EXPECT_EQ(
+        r.m.tints(),
+        (T{{{5, 2}, TintKind::support}, {{6, 1}, TintKind::support}, {{6, 3}, TintKind::support}}));
+    r.m.escape();
+    r.m.escape();
+
+    // Whole sides: the enemies struck; 全員 strikes the party as well.
+    r.m.command(Command::spa);
+    r.m.family_click(8);
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.m.tints(), (T{{{5, 2}, TintKind::strike}, {{0, 4}, TintKind::strike}}));
+    r.m.family_click(9);
+    r.m.technique_hover(1);
+    EXPECT_EQ(r.m.tints(), (T{{{6, 2}, TintKind::ally},
+                              {{6, 3}, TintKind::ally},
+                              {{5, 2}, TintKind::strike},
+                              {{0, 4}, TintKind::strike}}));
+    EXPECT_EQ(tint_colour(TintKind::ally), (Rgb{255, 216, 0}));
+
+    // An armed warp: every free square of the board.
+    r.w().warp_click_armed = true;
+    const T warp = r.m.tints();
+    EXPECT_EQ(warp.size(), 35u - 4u);
+    for (const SquareTint& t : warp) {
+        EXPECT_EQ(t.kind, TintKind::warp);
+        EXPECT_EQ(r.gs.grid.at(t.square.column, t.square.row), 0);
+    }
+    // The enemies' own strikes keep only the game's markers.
+    r.w().warp_click_armed = false;
+    r.gs.cur_unit = 11;
+    EXPECT_TRUE(r.m.tints().empty());
+}
+
+TEST(BoardOverlay, TheActingUnitIsMarkedOnItsSquareAndTheStripFollowsTheClock) {
+    OverlayRig r;
+    r.put(3, 4, 4);
+    r.put(2, 5, 0).state = kStateDown;
+    r.put(11, 0, 3);
+    r.put(13, 1, 1);
+    r.open_turn();
+    EXPECT_EQ(r.m.acting(), (BoardSquare{6, 2}));
+    auto slots = [&](int n) {
+        std::vector<int> out;
+        for (const TurnEntry& t : r.m.turn_order(n)) out.push_back(t.slot);
+        return out;
+    };
+    EXPECT_EQ(slots(5), (std::vector<int>{1, 3, 11, 13, 1}));
+    EXPECT_TRUE(r.m.turn_order(1)[0].now);
+    EXPECT_EQ(r.m.turn_order(2)[1].name, "U3");
+    EXPECT_FALSE(r.m.turn_order(2)[1].now);
+
+    r.m.command(Command::wait);
+    r.gs.rng.script({4, 0});  // experience
+    r.m.Timer4Timer();
+    r.m.Timer4Timer();
+    EXPECT_EQ(r.gs.cur_unit, 3);
+    r.m.Timer1Timer();
+    EXPECT_EQ(r.m.acting(), (BoardSquare{4, 4}));
+    EXPECT_EQ(slots(4), (std::vector<int>{3, 11, 13, 1}));
+
+    r.m.command(Command::wait);
+    r.gs.rng.script({4, 0});
+    r.m.Timer4Timer();
+    r.m.Timer4Timer();
+    EXPECT_EQ(r.gs.cur_unit, 10);
+    EXPECT_FALSE(r.m.acting());  // between the halves nobody acts
+    EXPECT_EQ(slots(2), (std::vector<int>{11, 13}));
+    r.m.Timer3Timer();
+    EXPECT_EQ(r.gs.cur_unit, 11);
+    EXPECT_EQ(r.m.acting(), (BoardSquare{0, 3}));
+    EXPECT_EQ(slots(3), (std::vector<int>{11, 13, 1}));
+}
+
+// A seeded battle through the screen's handlers and a stand-in player: the transcript of every
+// tick (whose turn, the phases, the message line, every unit's Hp and Mp), then whether it is over.
+std::vector<std::string> play_battle(std::uint64_t seed, bool effects, int* most_floats) {
+    ModelRig r;
+    r.gs.rng.seed(seed);
+    r.gs.battle_effects = effects;
+    for (int f = 1; f <= 3; ++f) r.gs.skill_flags[f] = 1;
+    for (int i = 1; i <= 3; ++i) {
+        TChara& c = r.gs.chara[i];
+        c.name = "味方" + num(i);
+        c.state = kStateNormal;
+        c.level = 4;
+        c.hp = c.max_hp = 60 + 10 * i;
+        c.mp = c.max_mp = 14;
+        for (int k = 0; k < kAttrCount; ++k) c.attr(k) = 8 + 3 * i + k;
+        c.lifespan = 9;
+        c.aiko_power = 12;
+    }
+    r.m.start(BattleKind::random);
+    std::vector<std::string> out;
+    *most_floats = 0;
+    for (int tick = 0; tick < 20000 && r.w().battle_shown; ++tick) {
+        r.m.Timer1Timer();
+        r.m.Timer2Timer();
+        r.m.overlay_tick(37);
+        *most_floats = std::max(*most_floats, static_cast<int>(r.m.overlay().floats().size()));
+        if (r.m.awaiting_command()) {
+            const TChara& a = r.gs.chara[r.gs.cur_unit];
+            const int front = r.gs.grid.at(a.x - 1, a.y);
+            if (front >= kFirstEnemy) {
+                r.m.command(Command::usu);
+                const int family = r.w().family_enabled[3] ? 3 : 1;
+                r.m.family_click(family);
+                for (int s = 4; s >= 1; --s) {
+                    if (r.w().technique_captions[s] == "？") continue;
+                    r.m.technique_hover(s);
+                    r.m.technique_click(s);
+                    break;
+                }
+            } else {
+                // Toward the square right of the nearest enemy, across first, then up or down.
+                int tx = a.x, ty = a.y, best = 1 << 20;
+                for (int e = kFirstEnemy; e <= kLastEnemy; ++e) {
+                    const TChara& c = r.gs.chara[e];
+                    if (c.state == kStateEmpty) continue;
+                    const int d = std::abs(c.x + 1 - a.x) + std::abs(c.y - a.y);
+                    if (d < best) best = d, tx = c.x + 1, ty = c.y;
+                }
+                r.m.command(Command::idou);
+                const StepButtons& b = r.w().steps;
+                if (tx < a.x && b.mae)
+                    r.m.step_click(StepButton::mae);
+                else if (ty < a.y && b.ue)
+                    r.m.step_click(StepButton::ue);
+                else if (ty > a.y && b.sita)
+                    r.m.step_click(StepButton::sita);
+                else if (tx > a.x && b.usiro)
+                    r.m.step_click(StepButton::usiro);
+                else
+                    r.m.Button4Click();
+            }
+            if (r.m.awaiting_command()) {
+                r.m.escape();
+                r.m.escape();
+                r.m.command(Command::wait);
+            }
+        }
+        if (r.gs.cur_unit < 6)
+            r.m.Timer4Timer();
+        else
+            r.m.Timer3Timer();
+        std::string line = num(r.gs.cur_unit) + " " + num(r.gs.player_phase) + " " +
+                           num(r.gs.enemy_phase) + " " + r.w().moji_l;
+        for (int i = 1; i <= 15; ++i)
+            line += " " + num(r.gs.chara[i].hp) + "/" + num(r.gs.chara[i].mp);
+        out.push_back(line);
+    }
+    // A stand-off (an enemy that never comes into reach) plays out to the cap.
+    out.push_back(r.w().battle_shown ? "still on" : "over");
+    return out;
+}
+
+TEST(BoardOverlay, NeverChangesTheBattleTurnByTurn) {
+    int floated = 0, over = 0;
+    for (std::uint64_t seed = 1; seed <= 30; ++seed) {
+        int on_floats = 0, off_floats = 0;
+        const std::vector<std::string> on = play_battle(seed, true, &on_floats);
+        const std::vector<std::string> off = play_battle(seed, false, &off_floats);
+        ASSERT_GT(on.size(), 10u);
+        ASSERT_EQ(on.size(), off.size()) << "seed " << seed;
+        for (std::size_t i = 0; i < on.size(); ++i) ASSERT_EQ(on[i], off[i]) << "seed " << seed;
+        EXPECT_EQ(off_floats, 0);
+        floated += on_floats;
+        over += on.back() == "over";
+    }
+    EXPECT_GE(over, 25);
+    EXPECT_GT(floated, 30);  // the overlay was at work in the battles it left alone
 }
 
 }  // namespace

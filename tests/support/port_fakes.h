@@ -4,6 +4,7 @@
 // dialogs answer Yes/No questions from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,16 @@ namespace lum::test {
 
 class FakeDialogs : public Dialogs {
   public:
-    void inform(const std::string& text) override { log.push_back("inform:" + text); }
-    bool ask_yes_no(const std::string& text) override { return answer("ask:" + text); }
-    // Logged apart: Enter answers this one with "No".
-    bool ask_yes_no_default_no(const std::string& text) override {
-        return answer("ask-no:" + text);
+    void inform(const std::string& text) override {
+        log.push_back("inform:" + text);
+        if (while_shown) while_shown(text);
     }
-    bool answer(const std::string& entry) {
-        log.push_back(entry);
+    bool ask_yes_no(const std::string& text) override { return answer("ask:", text); }
+    // Logged apart: Enter answers this one with "No".
+    bool ask_yes_no_default_no(const std::string& text) override { return answer("ask-no:", text); }
+    bool answer(const std::string& kind, const std::string& text) {
+        log.push_back(kind + text);
+        if (while_shown) while_shown(text);
         if (answers.empty()) return default_answer;
         bool a = answers.front();
         answers.pop_front();
@@ -29,6 +32,8 @@ class FakeDialogs : public Dialogs {
     std::vector<std::string> log;
     std::deque<bool> answers;
     bool default_answer = true;  // once the scripted answers are used up
+    // Runs while a box is up, as the screen's timers do inside its event loop.
+    std::function<void(const std::string&)> while_shown;
 };
 
 class FakeSound : public Sound {

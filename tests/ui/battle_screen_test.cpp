@@ -315,6 +315,45 @@ class BattleScreenTest : public QObject {
         QCOMPARE(gs.player_phase, 2);
     }
 
+    void overlayFloatsTheAmountFramesTheActorAndShowsTheTurns() {
+        Harness h("overlay");
+        h.new_game();
+        h.random_battle_from_travel(4, 62);
+        h.wait_for_turn();
+        BattleScreen& s = h.screen();
+        const QColor damage(255, 92, 60), acting(120, 230, 255);
+        const QRect board(0, 0, 448, 320);
+        QImage shot = s.map_cg->grab().toImage();
+        QCOMPARE(count_near(shot, board, damage, 0), 0);  // the map holds no such colour
+        // The hero's square (5, 0) wears the acting frame's corners; the strip opens with it.
+        QCOMPARE(shot.pixelColor(5 * 64 + 8, 2), acting);
+        QImage strip = s.turn_strip->grab().toImage();
+        QCOMPARE(strip.pixelColor(1, 10), acting);
+        QCOMPARE(strip.pixelColor(40, 3), QColor(34, 52, 104));  // a party member's turn
+
+        // 正拳突き on the enemy in front: 30 rises from its square in the damage colour, over
+        // the HP label, and the label stays readable (white on its dark ground) under the tint.
+        h.use_technique(1, 1);
+        QCOMPARE(h.gs().chara[11].hp, 32);
+        shot = s.map_cg->grab().toImage();
+        const QRect number(4 * 64, 10, 64, 44);
+        QVERIFY(count_near(shot, number, damage, 0) >= 20);
+        QCOMPARE(count_near(shot, board, damage, 0), count_near(shot, number, damage, 0));
+        QVERIFY(count_near(shot, QRect(4 * 64 + 10, 53, 40, 13), Qt::white, 10) >= 5);
+        shot.save(QString::fromStdString((artifacts() / "battle_overlay_board.png").string()));
+        // The number rises, fades and is gone in about a second at this tempo.
+        QTRY_VERIFY_WITH_TIMEOUT(!h.model().overlay().animating(), 3000);
+        QCOMPARE(count_near(s.map_cg->grab().toImage(), board, damage, 0), 0);
+
+        // Off in the settings: the next blow shows no number.
+        h.gs().battle_effects = false;
+        h.wait_for_turn();
+        h.use_technique(1, 1);
+        QCOMPARE(h.gs().chara[11].hp, 2);
+        QTest::qWait(60);
+        QCOMPARE(count_near(s.map_cg->grab().toImage(), board, damage, 0), 0);
+    }
+
     void pointerSelectsAndHighlightsAUnit() {
         Harness h("hover");
         h.new_game();

@@ -75,6 +75,7 @@ class SettingsTest : public QObject {
         QCOMPARE(d.char_delay_ms, 40);
         QCOMPARE(d.speed_ms, 500);
         QCOMPARE(d.zoom, 1);
+        QVERIFY(d.battle_effects);
         QVERIFY(!d.full_screen);
         QCOMPARE(d.audio_device, std::string());
         QCOMPARE(d.soundfont, std::string());
@@ -94,6 +95,7 @@ class SettingsTest : public QObject {
         s.auto_speed = 9;
         s.skip_unread = true;
         s.one_box_per_message = true;
+        s.battle_effects = false;
         s.full_screen = true;
         s.audio_device = "Built-in Audio, Analog Stereo";
         s.soundfont = sf;
@@ -150,6 +152,7 @@ class SettingsTest : public QObject {
             {"game/auto_speed", "1", true},       {"game/auto_speed", "9", true},
             {"game/auto_speed", "0", false},      {"game/auto_speed", "10", false},
             {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
+            {"game/battle_effects", "0", true},   {"game/battle_effects", "x", false},
         };
         int n = 0;
         for (const Case& c : cases) {
@@ -291,6 +294,8 @@ class SettingsTest : public QObject {
             d.skip_unread_cb->setChecked(true);
             QVERIFY(!d.one_box_cb->isChecked());
             d.one_box_cb->setChecked(true);
+            QVERIFY(d.battle_effects_cb->isChecked());  // 戦闘演出 is on until turned off
+            d.battle_effects_cb->setChecked(false);
         });
         app.start_box().config_b->click();
         QVERIFY(seen);
@@ -306,6 +311,8 @@ class SettingsTest : public QObject {
         QVERIFY(app.state().skip_unread);
         QVERIFY(stored.values.one_box_per_message);
         QVERIFY(app.state().one_box_per_message);
+        QVERIFY(!stored.values.battle_effects);
+        QVERIFY(!app.state().battle_effects);
 
         // F2 opens it from any screen; the travel slider's value is what it shows.
         app.router().show(ScreenId::travel);
