@@ -69,11 +69,16 @@ for _ in $(seq 1 400); do
     if [ "$hx" -ge 0 ] && [ "$ex" -ge 0 ] && [ "$ey" -eq "$hy" ] && [ "$ex" -eq $((hx - 1)) ]; then
       xdotool key 2; sleep 0.3; xdotool key Return; sleep 0.3; xdotool key Return
     else
+      # 正拳突き strikes the square in front (to the left): get to the enemy's right.
       step=Left
       if [ "$hx" -lt 0 ] || [ "$ex" -lt 0 ]; then step=Left
+      elif [ "$ex" -ge "$hx" ]; then
+        if [ "$hy" -ne "$ey" ]; then step=Right
+        elif [ "$hy" -lt 4 ]; then step=Down
+        else step=Up
+        fi
       elif [ "$hy" -lt "$ey" ]; then step=Down
       elif [ "$hy" -gt "$ey" ]; then step=Up
-      elif [ "$ex" -gt "$hx" ]; then step=Right
       fi
       xdotool key 1; sleep 0.3; xdotool key "$step"; sleep 0.3
       # A blocked step leaves the panel open: close it and wait the turn out.
