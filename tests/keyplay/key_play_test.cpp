@@ -200,16 +200,13 @@ class Player {
         BattleModel& m = battle().model();
         const BattleWidgets& w = m.widgets();
         if (!m.awaiting_command()) {
-            turn_ = nullptr;
+            in_turn_ = false;  // the next command is a new turn's
             return;
         }
         seen.insert("battle turn");
         shot("battle_turn");
-        GameState& gs = app_.state();
-        const void* turn = &gs.chara_at(gs.cur_unit);
-        if (turn != turn_ || gs.cur_unit != unit_) {
-            turn_ = turn;
-            unit_ = gs.cur_unit;
+        if (!in_turn_) {
+            in_turn_ = true;
             tried_.clear();
             plan_ = Plan::attack;
             steps_tried_ = 0;
@@ -292,8 +289,7 @@ class Player {
     App& app_;
     Hands& hands_;
     fs::path shots_;
-    const void* turn_ = nullptr;
-    int unit_ = -1;
+    bool in_turn_ = false;
     std::set<QWidget*> tried_;
     int rest_ = 0;                    // ticks to wait before looking again
     std::vector<std::string> trace_;  // the last looks, shown when the run times out
