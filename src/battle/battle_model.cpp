@@ -274,6 +274,23 @@ void BattleModel::unit_hover(int slot) {
     hover_at_ = {sprite_of(slot).left, sprite_of(slot).top};
 }
 
+void BattleModel::status_key(bool back) {
+    if (ctx_.w.speech_running) return;
+    std::vector<int> shown;
+    for (int slot = kFirstParty; slot <= kLastEnemy; ++slot) {
+        if (slot > kLastParty && slot < kFirstEnemy) continue;
+        if (ctx_.gs.chara_at(slot).state != kStateEmpty && sprite_of(slot).visible)
+            shown.push_back(slot);
+    }
+    const auto at = std::find(shown.begin(), shown.end(), hover_slot);
+    const int n = static_cast<int>(shown.size());
+    // Off the list (nothing pointed at) counts as the place just past either end.
+    int i = at == shown.end() ? n : static_cast<int>(at - shown.begin());
+    i = back ? (i == 0 ? n : (i == n ? n - 1 : i - 1)) : (i >= n ? 0 : i + 1);
+    if (i >= n || i < 0) return map_cgMouseMove();
+    unit_hover(shown[i]);
+}
+
 void BattleModel::FormMouseMove() {
     hover_slot = 0;
     if (ctx_.w.speech_running) return;

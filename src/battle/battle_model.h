@@ -82,7 +82,10 @@ class BattleModel : public BattleStarter {
     void map_cgMouseMove();
     void unit_hover(int slot);  // party1..5MouseMove (1..5), enemy1..5MouseMove (11..15)
     void map_cgMouseLeave();    // the pointer left the board: no unit is under it
-    void FormMouseMove();       // form background and the menu boxes
+    // The keys' pointer (H, a pad's Y): the next unit on the board in slot order, party first,
+    // as if pointed at; past the last, the acting unit again. `back` goes the other way.
+    void status_key(bool back);
+    void FormMouseMove();  // form background and the menu boxes
 
     // ---- the item box
     void item_listMouseDown(int row);  // -1 when the click hit no entry

@@ -600,6 +600,12 @@ void BattleScreen::keyPressEvent(QKeyEvent* e) {
             if (!plain) break;
             if (!e->isAutoRepeat()) handle([this] { model_.log_key(); });
             return;
+        case Qt::Key_H: {
+            if (!plain) break;
+            const bool back = e->modifiers() & Qt::ShiftModifier;
+            handle([this, back] { model_.status_key(back); });
+            return;
+        }
         case Qt::Key_Left:
             handle([this] { model_.arrow(Arrow::left); });
             return;

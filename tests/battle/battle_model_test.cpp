@@ -381,6 +381,26 @@ TEST(BattlePanel, ClampsAndShowsWithinOneRefresh) {
     EXPECT_EQ(r.m.hover_slot, 0);
     r.m.map_cgMouseMove();
 
+    // The keys point at the units on the board in slot order, party first; past either end
+    // the acting unit is shown again. An empty slot is passed over.
+    r.put(13, 0, 4);
+    r.m.Timer1Timer();
+    std::vector<int> walk;
+    for (int i = 0; i < 4; ++i) {
+        r.m.status_key(false);
+        walk.push_back(r.m.hover_slot * 100 + r.gs.sel_unit);
+    }
+    EXPECT_EQ(walk, (std::vector<int>{101, 1111, 1313, 1}));
+    r.m.status_key(true);
+    EXPECT_EQ(r.m.hover_slot, 13);
+    r.m.status_key(true);
+    r.m.status_key(true);
+    EXPECT_EQ(r.m.hover_slot, 1);
+    r.m.status_key(true);
+    EXPECT_EQ(r.m.hover_slot, 0);
+    EXPECT_EQ(r.gs.sel_unit, 1);
+    r.gs.chara[13].state = kStateEmpty;
+
     // An empty slot selected freezes the panel and the clamping.
     r.gs.sel_unit = 14;
     c.hp = 150;
