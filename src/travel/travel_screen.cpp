@@ -9,6 +9,7 @@
 #include "ui/game_text.h"
 #include "ui/key_nav.h"
 #include "ui/pick_list.h"
+#include "ui/picture_filter.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {
@@ -121,6 +122,7 @@ class RegionMap : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        set_picture_filter(p);
         p.drawPixmap(rect(), map_);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);

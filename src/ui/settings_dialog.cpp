@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "ui/focus_ring.h"
@@ -130,23 +129,24 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     battle_effects_cb->setObjectName("battle_effects_cb");
     gf->addRow(QString(), battle_effects_cb);
 
-    zoom_sb = new QSpinBox;
-    zoom_sb->setObjectName("zoom_sb");
-    zoom_sb->setRange(1, kMaxZoom);
-    zoom_sb->setSuffix(QStringLiteral(" 倍"));
+    zoom_cmb = new QComboBox;
+    zoom_cmb->setObjectName("zoom_cmb");
+    for (int z = 1; z <= kMaxZoom; ++z) zoom_cmb->addItem(QStringLiteral("%1 倍").arg(z));
+    zoom_cmb->addItem(QStringLiteral("画面に合わせる"));
     full_cb = new QCheckBox(QStringLiteral("全画面表示"));
     full_cb->setObjectName("full_cb");
+    full_fit_cb = new QCheckBox(QStringLiteral("全画面では画面に合わせる"));
+    full_fit_cb->setObjectName("full_fit_cb");
+    smooth_cb = new QCheckBox(QStringLiteral("拡大をなめらかにする"));
+    smooth_cb->setObjectName("smooth_cb");
+    smooth_cb->setToolTip(
+        QStringLiteral("整数倍でない拡大のとき、絵をなめらかにする（切るとくっきり）"));
     auto* screen = new QGroupBox(QStringLiteral("画面"));
     auto* scf = new QFormLayout(screen);
-    auto* zoom_row = new QWidget;
-    auto* zr = new QHBoxLayout(zoom_row);
-    zr->setContentsMargins(0, 0, 0, 0);
-    zr->addWidget(zoom_sb);
-    // Qt fixes the window's scale when it starts.
-    zr->addWidget(new QLabel(QStringLiteral("（次回の起動から）")));
-    zr->addStretch(1);
-    scf->addRow(QStringLiteral("拡大"), zoom_row);
+    scf->addRow(QStringLiteral("拡大"), zoom_cmb);
     scf->addRow(QString(), full_cb);
+    scf->addRow(QString(), full_fit_cb);
+    scf->addRow(QString(), smooth_cb);
 
     auto* keys = new QGroupBox(QStringLiteral("キー操作"));
     auto* kl = new QVBoxLayout(keys);
@@ -183,11 +183,11 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
 
     for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb, auto_speed_tb})
         connect(s, &QSlider::valueChanged, this, [this] { changed(); });
-    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb, one_box_cb, battle_effects_cb})
+    for (QCheckBox* c :
+         {mute_cb, full_cb, full_fit_cb, smooth_cb, skip_unread_cb, one_box_cb, battle_effects_cb})
         connect(c, &QCheckBox::toggled, this, [this] { changed(); });
-    for (QComboBox* c : {device_cmb, font_cmb})
+    for (QComboBox* c : {device_cmb, font_cmb, zoom_cmb})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
-    connect(zoom_sb, &QSpinBox::valueChanged, this, [this] { changed(); });
     connect(defaults_b, &QPushButton::clicked, this, [this] {
         PlayerSettings d;
         d.window_pos = s_.window_pos;
@@ -211,8 +211,10 @@ void SettingsDialog::show_values() {
     skip_unread_cb->setChecked(s_.skip_unread);
     one_box_cb->setChecked(s_.one_box_per_message);
     battle_effects_cb->setChecked(s_.battle_effects);
-    zoom_sb->setValue(s_.zoom);
+    zoom_cmb->setCurrentIndex(s_.fit_window ? kMaxZoom : s_.zoom - 1);
     full_cb->setChecked(s_.full_screen);
+    full_fit_cb->setChecked(s_.fit_full_screen);
+    smooth_cb->setChecked(s_.smooth_scaling);
     device_cmb->setCurrentIndex(
         std::max(0, device_cmb->findData(QString::fromStdString(s_.audio_device))));
     font_cmb->setCurrentIndex(
@@ -236,8 +238,11 @@ void SettingsDialog::changed() {
     n.skip_unread = skip_unread_cb->isChecked();
     n.one_box_per_message = one_box_cb->isChecked();
     n.battle_effects = battle_effects_cb->isChecked();
-    n.zoom = zoom_sb->value();
+    n.fit_window = zoom_cmb->currentIndex() == kMaxZoom;
+    if (!n.fit_window) n.zoom = zoom_cmb->currentIndex() + 1;
     n.full_screen = full_cb->isChecked();
+    n.fit_full_screen = full_fit_cb->isChecked();
+    n.smooth_scaling = smooth_cb->isChecked();
     n.audio_device = device_cmb->currentData().toString().toStdString();
     n.soundfont = font_cmb->currentData().toString().toStdString();
     if (n == s_) return;

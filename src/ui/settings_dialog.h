@@ -13,7 +13,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
-class QSpinBox;
 
 namespace lum {
 
@@ -41,8 +40,11 @@ class SettingsDialog : public QDialog {
     QCheckBox* skip_unread_cb = nullptr;
     QCheckBox* one_box_cb = nullptr;
     QCheckBox* battle_effects_cb = nullptr;
-    QSpinBox* zoom_sb = nullptr;
+    // 1 倍 .. 8 倍, then 画面に合わせる (index kMaxZoom).
+    QComboBox* zoom_cmb = nullptr;
     QCheckBox* full_cb = nullptr;
+    QCheckBox* full_fit_cb = nullptr;
+    QCheckBox* smooth_cb = nullptr;
     QComboBox* device_cmb = nullptr;
     QComboBox* font_cmb = nullptr;
     QPushButton* defaults_b = nullptr;

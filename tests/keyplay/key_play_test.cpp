@@ -6,7 +6,10 @@
 // only at what the screen shows and the focus; screenshots go to the artifacts folder.
 
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
+#include <QSlider>
+#include <QStyleOptionSlider>
 #include <QtTest>
 #include <filesystem>
 #include <functional>
@@ -323,6 +326,21 @@ fs::path artifacts(const char* run) {
     return p;
 }
 
+// The X server's pointer, as a player's mouse moves it: at a point in device pixels.
+void pointer(std::initializer_list<QString> actions) {
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), QStringList(actions)), 0);
+}
+
+// Where a point of `w` lies on the X screen, in device pixels.
+QPoint on_screen(MainWindow& win, QWidget* w, QPoint at) {
+    const QPointF p = QPointF(w->mapTo(&win, at)) * win.scale();
+    return *win.device_position() + p.toPoint();
+}
+
+QStringList at(QPoint p) {
+    return {QString::number(p.x()), QString::number(p.y())};
+}
+
 void check_the_way(const Player& p) {
     for (const char* met : {"travel", "battle turn", "technique", "result", "new member"})
         QVERIFY2(p.seen.count(met), met);
@@ -342,6 +360,85 @@ class KeyPlayTest : public QObject {
         Player p(*g.app, hands, artifacts("keyboard"));
         QVERIFY2(p.play(6 * 60 * 1000), "stage 4 was not reached in six minutes");
         check_the_way(p);
+    }
+
+    // The mouse at scale 1, 2 and a fractional one, as the X server delivers it: pointer
+    // motion and clicks at device pixels land on the control beneath them, in a battle.
+    void mouseLandsAtEveryScale() {
+        Game g("mouse");
+        QVERIFY(g.start());
+        App& app = *g.app;
+        MainWindow& win = app.window();
+        app.shell().Button2Click();
+        app.start_box().refresh();
+        app.battle_model().start(BattleKind::random);
+        app.battle_screen().refresh();
+        BattleScreen& s = app.battle_screen();
+        const GameState& gs = app.state();
+        QTRY_VERIFY_WITH_TIMEOUT(s.menu0->isVisibleTo(&s) && gs.player_phase == 0, 10000);
+        const fs::path shots = artifacts("mouse");
+        struct Scale {
+            const char* name;
+            int zoom;
+            QSize fit_to;  // empty: the whole-number zoom
+            double want;
+        };
+        for (const Scale& sc : {Scale{"zoom1", 1, {}, 1.0}, Scale{"zoom2", 2, {}, 2.0},
+                                Scale{"fit", 1, QSize(1300, 800), 800.0 / 493}}) {
+            PlayerSettings set = app.settings();
+            set.zoom = sc.zoom;
+            set.fit_window = sc.fit_to.isValid();
+            app.apply_settings(set);
+            if (set.fit_window) win.resize_device(sc.fit_to);
+            QTRY_COMPARE(win.scale(), sc.want);
+            win.move(0, 0);
+            QTRY_COMPARE(*win.device_position(), QPoint(0, 0));
+            QTest::qWait(300);  // the X server has the window where Qt put it
+
+            // Pointing at the enemy's square shows its status.
+            int enemy = 11;
+            while (enemy <= 15 && gs.chara[enemy].state == kStateEmpty) ++enemy;
+            QVERIFY(enemy <= 15);
+            const QPoint square(gs.chara[enemy].x * 64 + 40, gs.chara[enemy].y * 64 + 40);
+            pointer({QStringLiteral("mousemove")} + at(on_screen(win, s.map_cg, square)));
+            QTRY_COMPARE(s.model().hover_slot, enemy);
+            QTRY_COMPARE(s.status_panel->state_l1->text(),
+                         QString::fromStdString(gs.chara[enemy].name));
+            QProcess::execute(
+                QStringLiteral("import"),
+                {QStringLiteral("-window"), QStringLiteral("root"),
+                 QString::fromStdString((shots / (std::string(sc.name) + ".png")).string())});
+
+            // 「ログ」 opens the log; its 閉じる closes it.
+            const QPoint log_at = on_screen(win, s.log_b, s.log_b->rect().center());
+            pointer({QStringLiteral("mousemove")} + at(log_at) +
+                    QStringList{QStringLiteral("click"), QStringLiteral("1")});
+            QTRY_VERIFY(s.log_view->isVisible());
+            QWidget* close = s.log_view->close_b;
+            pointer({QStringLiteral("mousemove")} +
+                    at(on_screen(win, close, close->rect().center())) +
+                    QStringList{QStringLiteral("click"), QStringLiteral("1")});
+            QTRY_VERIFY(!s.log_view->isVisible());
+
+            // The speed slider's knob dragged to the right end.
+            QSlider* speed = s.TrackBar1;
+            speed->setValue(speed->minimum());
+            QStyleOptionSlider opt;
+            opt.initFrom(speed);
+            opt.orientation = speed->orientation();
+            opt.minimum = speed->minimum();
+            opt.maximum = speed->maximum();
+            opt.sliderPosition = opt.sliderValue = speed->value();
+            const QRect knob = speed->style()->subControlRect(QStyle::CC_Slider, &opt,
+                                                              QStyle::SC_SliderHandle, speed);
+            pointer({QStringLiteral("mousemove")} + at(on_screen(win, speed, knob.center())) +
+                    QStringList{QStringLiteral("mousedown"), QStringLiteral("1"),
+                                QStringLiteral("mousemove")} +
+                    at(on_screen(win, speed, QPoint(speed->width() + 20, knob.center().y()))) +
+                    QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
+            QTRY_COMPARE(speed->value(), speed->maximum());
+            QCOMPARE(s.menu0->isVisibleTo(&s), true);  // the turn still waits for its command
+        }
     }
 
     void controllerAloneToStageFour() {

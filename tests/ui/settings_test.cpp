@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include "shell/title_box.h"
 #include "support/write_faults.h"
 #include "ui/focus_ring.h"
+#include "ui/picture_filter.h"
 #include "ui/settings_dialog.h"
 #include "ui_support.h"
 
@@ -77,6 +79,10 @@ class SettingsTest : public QObject {
         QCOMPARE(d.zoom, 1);
         QVERIFY(d.battle_effects);
         QVERIFY(!d.full_screen);
+        QVERIFY(!d.fit_window);
+        QVERIFY(d.fit_full_screen);  // full screen fills the screen unless told otherwise
+        QVERIFY(!d.smooth_scaling);
+        QVERIFY(!d.window_size);
         QCOMPARE(d.audio_device, std::string());
         QCOMPARE(d.soundfont, std::string());
         QVERIFY(!d.window_pos);
@@ -100,6 +106,10 @@ class SettingsTest : public QObject {
         s.audio_device = "Built-in Audio, Analog Stereo";
         s.soundfont = sf;
         s.window_pos = std::make_pair(-30, 1200);
+        s.fit_window = true;
+        s.fit_full_screen = false;
+        s.smooth_scaling = true;
+        s.window_size = std::make_pair(1176, 800);
         {
             QtSettingsStore store(file("trip.ini"));
             save_settings(store, s);
@@ -154,8 +164,18 @@ class SettingsTest : public QObject {
             {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
             {"game/battle_effects", "0", true},   {"game/battle_effects", "x", false},
         };
+        const Case scale_cases[] = {
+            {"window/fit", "true", true},        {"window/fit", "fit", false},
+            {"window/fit", "0", true},           {"window/smooth", "1", true},
+            {"window/smooth", "smooth", false},  {"window/size", "1176,800", true},
+            {"window/size", "32767,1", true},    {"window/size", "0,800", false},
+            {"window/size", "32768,800", false}, {"window/size", "1176x800", false},
+            {"window/size", "-5,-5", false},     {"window/position", "-5,-5", true},
+        };
+        std::vector<Case> all(std::begin(cases), std::end(cases));
+        all.insert(all.end(), std::begin(scale_cases), std::end(scale_cases));
         int n = 0;
-        for (const Case& c : cases) {
+        for (const Case& c : all) {
             // A fresh name each time: QSettings caches a file it has read.
             QString f = file(QStringLiteral("bound%1.ini").arg(++n));
             std::string key = c.key;
@@ -359,6 +379,73 @@ class SettingsTest : public QObject {
         QCOMPARE(stored.values.char_delay_ms, 90);
         QVERIFY(stored.values.window_pos.has_value());
         QVERIFY(!stored.values.full_screen);
+    }
+
+    // Zoom, fit and the filtering apply the moment they change: the window, its pages and the
+    // dialog itself take the new scale, and a fitted window follows its size.
+    void scalingAppliesWhilePlaying() {
+        fs::path dir = make_game_dir("scaling");
+        App::Options o;
+        o.game_dir = dir;
+        o.dialogs = std::make_unique<FakeDialogs>();
+        std::vector<std::string> sounds;
+        o.sound = std::make_unique<RecordingSound>(sounds);
+        QString f = file("scaling.ini");
+        o.settings_store = std::make_unique<QtSettingsStore>(f);
+        App app(std::move(o));
+        QVERIFY(app.start());
+        MainWindow& win = app.window();
+        QCOMPARE(win.scale(), 1.0);
+        QCOMPARE(win.device_size(), QSize(725, 493));
+
+        bool seen = false;
+        when_dialog_opens([&](SettingsDialog& d) {
+            seen = true;
+            QCOMPARE(d.zoom_cmb->count(), kMaxZoom + 1);
+            QVERIFY(d.full_fit_cb->isChecked());
+            QVERIFY(!d.smooth_cb->isChecked());
+            const QSize dialog_size = d.size();
+            d.zoom_cmb->setCurrentIndex(1);  // 2 倍
+            QCOMPARE(win.scale(), 2.0);
+            QCOMPARE(win.size(), QSize(725, 493));
+            QCOMPARE(win.device_size(), QSize(1450, 986));
+            QCOMPARE(d.devicePixelRatioF(), 2.0);  // the dialog grows with the game
+            QCOMPARE(d.size(), dialog_size);
+            d.zoom_cmb->setCurrentText(QStringLiteral("画面に合わせる"));
+            QCOMPARE(win.scale(), 2.0);  // the window as it is holds twice the game
+            d.smooth_cb->setChecked(true);
+            QVERIFY(smooth_pictures());
+        });
+        app.start_box().config_b->click();
+        QVERIFY(seen);
+        LoadedSettings stored = load_from(f);
+        QVERIFY(stored.values.fit_window);
+        QCOMPARE(stored.values.zoom, 2);
+        QVERIFY(stored.values.smooth_scaling);
+
+        // A fitted window resized (as by its edge) rescales the game; the screen stays centred.
+        win.resize_device(QSize(1200, 700));
+        QTRY_COMPARE(win.scale(), 700.0 / 493);
+        QCOMPARE(win.device_size(), QSize(1200, 700));
+        QWidget* page = app.router().page(ScreenId::battle);
+        QCOMPARE(page->size(), QSize(725, 493));
+        QCOMPARE(page->y(), 0);
+        QVERIFY(std::abs(page->x() - (win.width() - 725) / 2) <= 1);
+        QVERIFY(win.width() >= 725 + 2 * 55);  // 1200 / 1.42 = 845
+
+        // Full screen fits the screen; back in the window the fitted size returns.
+        win.set_full_screen(true);
+        const QSize screen = win.screen()->size() * win.screen()->devicePixelRatio();
+        QTRY_COMPARE(win.scale(), std::min(screen.width() / 725.0, screen.height() / 493.0));
+        win.set_full_screen(false);
+        QTRY_COMPARE(win.scale(), 700.0 / 493);
+
+        // Closing keeps the fitted window's size.
+        QVERIFY(win.close());
+        stored = load_from(f);
+        QVERIFY(stored.values.window_size.has_value());
+        QCOMPARE(*stored.values.window_size, std::make_pair(1200, 700));
+        set_smooth_pictures(false);
     }
 
     void titleBoxByKeyboard() {

@@ -1,0 +1,14 @@
+#pragma once
+
+class QPainter;
+
+namespace lum {
+
+// How the game's pictures are drawn at a scale that is not a whole number: sharp (each
+// picture pixel the nearest device pixels, uneven by one at most) or smooth (blended). The
+// player's setting; every painter that draws the game's pictures asks through this.
+void set_smooth_pictures(bool smooth);
+bool smooth_pictures();
+void set_picture_filter(QPainter& p);
+
+}  // namespace lum
