@@ -305,7 +305,7 @@ bool App::start() {
         if (!QGuiApplication::screenAt(window_->pos() + QPoint(20, 20))) window_->move(was);
     }
     if (settings_.fit_window && settings_.window_size && !zoom_once_)
-        window_->resize_device(QSize(settings_.window_size->first, settings_.window_size->second));
+        window_->fit_to(QSize(settings_.window_size->first, settings_.window_size->second));
     window_->set_full_screen(settings_.full_screen);
     // The rest follows the first paint, so the title is on screen as early as it can be.
     qApp->installEventFilter(this);

@@ -44,15 +44,25 @@ void MainWindow::set_full_screen(bool on) {
     if (on == isFullScreen() && isVisible()) return;
     if (on) {
         if (isVisible()) normal_device_size_ = device_size();
-        showFullScreen();
-        // Without a window manager (a bare X session on a handheld) nothing would make the
-        // window cover the screen; with one this asks for what it does anyway.
+        // Without a window manager (a bare X session on a handheld) nothing else would make
+        // the window cover the screen; with one this asks for what it does anyway. Set first:
+        // a geometry set in full screen takes the full-screen state back.
         setGeometry(screen()->geometry());
+        showFullScreen();
     } else {
         showNormal();
-        if (fit_window_ && normal_device_size_.isValid()) resize_device(normal_device_size_);
+        if (fit_window_ && normal_device_size_.isValid()) {
+            fit_to(normal_device_size_);
+            return;
+        }
     }
     rescale();
+}
+
+void MainWindow::fit_to(QSize device) {
+    // Scaled first, then sized in the new logical pixels: the size comes back to the pixel.
+    rescale(device);
+    resize_device(device);
 }
 
 void MainWindow::set_scaling(int zoom, bool fit_window, bool fit_full_screen) {
@@ -64,6 +74,12 @@ void MainWindow::set_scaling(int zoom, bool fit_window, bool fit_full_screen) {
 
 bool MainWindow::fitting() const {
     return isFullScreen() ? fit_full_screen_ : fit_window_;
+}
+
+double MainWindow::scale() const {
+    // The widget's own ratio is rounded to 1/65536.
+    const QWindow* w = windowHandle();
+    return w ? w->devicePixelRatio() : devicePixelRatioF();
 }
 
 QSize MainWindow::device_size() const {
@@ -86,7 +102,7 @@ void MainWindow::move_device(QPoint at) {
     move(live_scale::logical_position(at, screen()));
 }
 
-void MainWindow::rescale() {
+void MainWindow::rescale(QSize fit_area) {
     rescale_pending_ = false;
     if (rescaling_) return;
     QScreen* where = screen();
@@ -96,7 +112,7 @@ void MainWindow::rescale() {
     // Full screen fills the screen; a fitted window its own size; a zoomed window may grow as
     // far as the screen less its panels.
     const QSize area = full  ? live_scale::device_size(where)
-                       : fit ? device_size()
+                       : fit ? (fit_area.isValid() ? fit_area : device_size())
                              : live_scale::available_device_size(where);
     const ScaleChoice c =
         choose_scale(area.width(), area.height(), client_.width(), client_.height(),

@@ -32,10 +32,12 @@ class MainWindow : public QWidget {
     // Zoom 1..8 in the window, or fit; full screen fits or shows the zoom. Applied at once.
     void set_scaling(int zoom, bool fit_window, bool fit_full_screen);
     // Device pixels per game pixel.
-    double scale() const { return devicePixelRatioF(); }
+    double scale() const;
     // The window's size and place in device pixels, which stay put when the scale changes.
     QSize device_size() const;
     void resize_device(QSize size);
+    // A fitted window of this size in device pixels, the game scaled to fit it.
+    void fit_to(QSize device);
     std::optional<QPoint> device_position() const;
     void move_device(QPoint at);
 
@@ -49,8 +51,9 @@ class MainWindow : public QWidget {
 
   private:
     bool fitting() const;
-    // Chooses the scale for the window's state and size, and sets it.
-    void rescale();
+    // Chooses the scale for the window's state and size (or, for a fitted window, the size it
+    // is about to take), and sets it.
+    void rescale(QSize fit_area = {});
     // A resize that comes while the scale is changing (changing it resizes the window) waits
     // for the change to finish; a drag's many resizes make one rescale.
     void rescale_later();

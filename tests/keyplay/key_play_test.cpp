@@ -22,6 +22,7 @@
 #include "shell/app.h"
 #include "shell/main_window.h"
 #include "shell/router.h"
+#include "shell/shell_model.h"
 #include "shell/title_box.h"
 #include "story/story_screen.h"
 #include "support/virtual_pad.h"
@@ -326,19 +327,21 @@ fs::path artifacts(const char* run) {
     return p;
 }
 
-// The X server's pointer, as a player's mouse moves it: at a point in device pixels.
-void pointer(std::initializer_list<QString> actions) {
-    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), QStringList(actions)), 0);
+// The X server's pointer, as a player's mouse moves it, at points in device pixels.
+void pointer(const QStringList& actions) {
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), actions), 0);
+}
+QStringList move_to(QPoint p) {
+    return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
+}
+QStringList button(const char* action) {
+    return {QString::fromLatin1(action), QStringLiteral("1")};
 }
 
 // Where a point of `w` lies on the X screen, in device pixels.
 QPoint on_screen(MainWindow& win, QWidget* w, QPoint at) {
     const QPointF p = QPointF(w->mapTo(&win, at)) * win.scale();
     return *win.device_position() + p.toPoint();
-}
-
-QStringList at(QPoint p) {
-    return {QString::number(p.x()), QString::number(p.y())};
 }
 
 void check_the_way(const Player& p) {
@@ -369,7 +372,7 @@ class KeyPlayTest : public QObject {
         QVERIFY(g.start());
         App& app = *g.app;
         MainWindow& win = app.window();
-        app.shell().Button2Click();
+        app.shell().Button2Click();  // コンティニュー, then a battle as --battle starts it
         app.start_box().refresh();
         app.battle_model().start(BattleKind::random);
         app.battle_screen().refresh();
@@ -400,7 +403,7 @@ class KeyPlayTest : public QObject {
             while (enemy <= 15 && gs.chara[enemy].state == kStateEmpty) ++enemy;
             QVERIFY(enemy <= 15);
             const QPoint square(gs.chara[enemy].x * 64 + 40, gs.chara[enemy].y * 64 + 40);
-            pointer({QStringLiteral("mousemove")} + at(on_screen(win, s.map_cg, square)));
+            pointer(move_to(on_screen(win, s.map_cg, square)));
             QTRY_COMPARE(s.model().hover_slot, enemy);
             QTRY_COMPARE(s.status_panel->state_l1->text(),
                          QString::fromStdString(gs.chara[enemy].name));
@@ -410,14 +413,10 @@ class KeyPlayTest : public QObject {
                  QString::fromStdString((shots / (std::string(sc.name) + ".png")).string())});
 
             // 「ログ」 opens the log; its 閉じる closes it.
-            const QPoint log_at = on_screen(win, s.log_b, s.log_b->rect().center());
-            pointer({QStringLiteral("mousemove")} + at(log_at) +
-                    QStringList{QStringLiteral("click"), QStringLiteral("1")});
+            pointer(move_to(on_screen(win, s.log_b, s.log_b->rect().center())) + button("click"));
             QTRY_VERIFY(s.log_view->isVisible());
             QWidget* close = s.log_view->close_b;
-            pointer({QStringLiteral("mousemove")} +
-                    at(on_screen(win, close, close->rect().center())) +
-                    QStringList{QStringLiteral("click"), QStringLiteral("1")});
+            pointer(move_to(on_screen(win, close, close->rect().center())) + button("click"));
             QTRY_VERIFY(!s.log_view->isVisible());
 
             // The speed slider's knob dragged to the right end.
@@ -431,11 +430,9 @@ class KeyPlayTest : public QObject {
             opt.sliderPosition = opt.sliderValue = speed->value();
             const QRect knob = speed->style()->subControlRect(QStyle::CC_Slider, &opt,
                                                               QStyle::SC_SliderHandle, speed);
-            pointer({QStringLiteral("mousemove")} + at(on_screen(win, speed, knob.center())) +
-                    QStringList{QStringLiteral("mousedown"), QStringLiteral("1"),
-                                QStringLiteral("mousemove")} +
-                    at(on_screen(win, speed, QPoint(speed->width() + 20, knob.center().y()))) +
-                    QStringList{QStringLiteral("mouseup"), QStringLiteral("1")});
+            const QPoint end(speed->width() + 20, knob.center().y());
+            pointer(move_to(on_screen(win, speed, knob.center())) + button("mousedown") +
+                    move_to(on_screen(win, speed, end)) + button("mouseup"));
             QTRY_COMPARE(speed->value(), speed->maximum());
             QCOMPARE(s.menu0->isVisibleTo(&s), true);  // the turn still waits for its command
         }

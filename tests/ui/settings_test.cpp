@@ -424,7 +424,7 @@ class SettingsTest : public QObject {
         QVERIFY(stored.values.smooth_scaling);
 
         // A fitted window resized (as by its edge) rescales the game; the screen stays centred.
-        win.resize_device(QSize(1200, 700));
+        win.resize_device(QSize(1200, 700));  // as the window manager would, in device pixels
         QTRY_COMPARE(win.scale(), 700.0 / 493);
         QCOMPARE(win.device_size(), QSize(1200, 700));
         QWidget* page = app.router().page(ScreenId::battle);
