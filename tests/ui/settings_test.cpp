@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -446,6 +447,30 @@ class SettingsTest : public QObject {
         QVERIFY(stored.values.window_size.has_value());
         QCOMPARE(*stored.values.window_size, std::make_pair(1200, 700));
         set_smooth_pictures(false);
+    }
+
+    // On a HiDPI screen (run with QT_SCREEN_SCALE_FACTORS=2) zoom counts in the screen's own
+    // pixels: zoom 1 is sharp at twice the size, and fit fills the screen's real pixels.
+    void hiDpiZoomCountsInTheScreensPixels() {
+        if (QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0)
+            QSKIP("needs a screen of device pixel ratio 2");
+        fs::path dir = make_game_dir("hidpi");
+        std::vector<std::string> sounds;
+        FakeDialogs* dialogs = nullptr;
+        App app(fake_port_options(dir, sounds, dialogs));
+        QVERIFY(app.start());
+        MainWindow& win = app.window();
+        QCOMPARE(win.scale(), 2.0);
+        QCOMPARE(win.size(), QSize(725, 493));
+        QCOMPARE(win.device_size(), QSize(1450, 986));
+        PlayerSettings s = app.settings();
+        s.zoom = 2;  // 4 screen pixels a game pixel would not fit 1920 x 1080
+        app.apply_settings(s);
+        QCOMPARE(win.scale(), 2.0);
+        s.full_screen = true;
+        app.apply_settings(s);
+        QTRY_COMPARE(win.scale(), 1080.0 / 493);
+        QCOMPARE(win.device_size(), QSize(1920, 1080));
     }
 
     void titleBoxByKeyboard() {
