@@ -1,5 +1,6 @@
 #include "ui/settings_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -7,8 +8,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/focus_ring.h"
 
@@ -168,15 +173,24 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     left->addWidget(game);
     left->addWidget(screen);
     left->addStretch(1);
-    auto* columns = new QHBoxLayout;
+    // At a large scale the dialog can be taller than the screen (a handheld's 800 pixels hold
+    // 493 of the game's): the settings scroll, the two buttons stay in view.
+    body_ = new QWidget;
+    auto* columns = new QHBoxLayout(body_);
+    columns->setContentsMargins(0, 0, 0, 0);
     columns->addLayout(left);
     columns->addWidget(keys);
+    scroll_ = new QScrollArea;
+    scroll_->setObjectName("settings_scroll");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(body_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(defaults_b);
     buttons->addStretch(1);
     buttons->addWidget(close_b);
     auto* all = new QVBoxLayout(this);
-    all->addLayout(columns);
+    all->addWidget(scroll_, 1);
     all->addLayout(buttons);
 
     show_values();
@@ -197,7 +211,34 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     });
     connect(close_b, &QPushButton::clicked, this, &QDialog::accept);
     focus_ring = new FocusRing(this);
+    // The control that takes the keys comes into view, and its frame moves with the scrolling.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && body_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now);
+    });
+    for (QScrollBar* bar : {scroll_->verticalScrollBar(), scroll_->horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, focus_ring, &FocusRing::refresh);
     music_tb->setFocus();
+}
+
+void SettingsDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    fit_screen();
+}
+
+void SettingsDialog::fit_screen() {
+    // The layout's size with the settings unscrolled, then bounded by the screen less room for
+    // the window manager's frame.
+    scroll_->setMinimumSize(body_->sizeHint());
+    const QSize want = sizeHint();
+    scroll_->setMinimumSize(0, 0);
+    const QRect room = (parentWidget() ? parentWidget() : this)->screen()->availableGeometry();
+    resize(want.boundedTo(room.size() - QSize(16, 40)));
+    // Whole on the screen, centred over the game where it fits.
+    QRect g = frameGeometry();
+    if (parentWidget()) g.moveCenter(parentWidget()->window()->frameGeometry().center());
+    g.moveLeft(std::clamp(g.left(), room.left(), std::max(room.left(), room.right() - g.width())));
+    g.moveTop(std::clamp(g.top(), room.top(), std::max(room.top(), room.bottom() - g.height())));
+    move(g.topLeft());
 }
 
 void SettingsDialog::show_values() {
@@ -246,8 +287,12 @@ void SettingsDialog::changed() {
     n.audio_device = device_cmb->currentData().toString().toStdString();
     n.soundfont = font_cmb->currentData().toString().toStdString();
     if (n == s_) return;
+    const bool rescaled = n.zoom != s_.zoom || n.fit_window != s_.fit_window ||
+                          n.fit_full_screen != s_.fit_full_screen ||
+                          n.full_screen != s_.full_screen;
     s_ = n;
     if (on_change) on_change(s_);
+    if (rescaled && isVisible()) fit_screen();
 }
 
 }  // namespace lum

@@ -12,6 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSlider;
 
 namespace lum {
@@ -51,10 +52,19 @@ class SettingsDialog : public QDialog {
     QPushButton* close_b = nullptr;
     FocusRing* focus_ring = nullptr;
 
+    // The dialog at the size its contents want, as far as the screen allows (the rest scrolls),
+    // and whole on the screen. Done when it opens and after each change, which may rescale.
+    void fit_screen();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+
   private:
     void show_values();
     void changed();
 
+    QWidget* body_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     PlayerSettings s_;
     bool showing_ = false;
 };
