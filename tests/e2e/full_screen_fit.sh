@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real game in Xvfb on a 1280 x 800 screen (a handheld's), full screen from its settings:
 # the game fills the height at 800 / 493 ≈ 1.62 with black bars at the sides, a click at the
-# screen's own pixels presses the title's button beneath it, and the travel screen that follows
-# is drawn at the same scale. Saves the screenshots.
+# screen's own pixels presses the title's button beneath it (the new game's question follows),
+# and the travel screen is drawn at the same scale. Saves the screenshots.
 # Usage: full_screen_fit.sh GAME_DIR ARTIFACT_DIR X11_CLOSE
 set -euo pipefail
 source "$(cd "$(dirname "$0")" && pwd)/game_session.bash"
@@ -15,32 +15,11 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 cd "$1"
 source ./game_session.bash
-XDG_CONFIG_HOME="$PWD/config" SDL_AUDIODRIVER=dummy LUM_NO_MUSIC=1 ./luminaria > game.log 2>&1 &
-pid=$!
-win=""
-for _ in $(seq 1 150); do
-  win=$(xwininfo -root -tree 2>/dev/null | awk '/ルミナリア/ && /1280x800\+0\+0/ {print $1; exit}')
-  [ -n "$win" ] && break
-  kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no full-screen window appeared"; xwininfo -root -tree; cat game.log; exit 1; }
+e2e_window=1280x800 e2e_start
 sleep 1.5
 import -window root "$2/full_screen_fit_title.png"
 # 最初からする lies at (362, 316) of the game: at 800 / 493 and 52 pixels in from the left.
-ox=0 oy=0
-xdotool mousemove $((52 + 362 * 800 / 493)) $((316 * 800 / 493)) click 1
-n=0
-for _ in $(seq 1 150); do
-  n=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
-  [ "$n" -ge 2 ] && break
-  sleep 0.1
-done
-[ "$n" -ge 2 ] || { echo "the click at 1.62 did not press 最初からする"; exit 1; }
-sleep 0.5
-import -window root "$2/full_screen_fit_question.png"
-xdotool key Return
-wait_caption "ＴＲＡＶＥＬ ＭＯＤＥ"
+new_game $((52 + 362 * 800 / 493)) $((316 * 800 / 493))
 sleep 0.8
 import -window root "$2/full_screen_fit_travel.png"
 close_game $pid "$win" game.log

@@ -385,12 +385,9 @@ class SettingsTest : public QObject {
     // Zoom, fit and the filtering apply the moment they change: the window, its pages and the
     // dialog itself take the new scale, and a fitted window follows its size.
     void scalingAppliesWhilePlaying() {
-        fs::path dir = make_game_dir("scaling");
-        App::Options o;
-        o.game_dir = dir;
-        o.dialogs = std::make_unique<FakeDialogs>();
         std::vector<std::string> sounds;
-        o.sound = std::make_unique<RecordingSound>(sounds);
+        FakeDialogs* dialogs = nullptr;
+        App::Options o = fake_port_options(make_game_dir("scaling"), sounds, dialogs);
         QString f = file("scaling.ini");
         o.settings_store = std::make_unique<QtSettingsStore>(f);
         App app(std::move(o));
@@ -459,10 +456,9 @@ class SettingsTest : public QObject {
     void hiDpiZoomCountsInTheScreensPixels() {
         if (QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0)
             QSKIP("needs a screen of device pixel ratio 2");
-        fs::path dir = make_game_dir("hidpi");
         std::vector<std::string> sounds;
         FakeDialogs* dialogs = nullptr;
-        App app(fake_port_options(dir, sounds, dialogs));
+        App app(fake_port_options(make_game_dir("hidpi"), sounds, dialogs));
         QVERIFY(app.start());
         MainWindow& win = app.window();
         QCOMPARE(win.scale(), 2.0);
