@@ -16,8 +16,9 @@ namespace lum {
 
 namespace {
 
+template <class Label = QLabel>
 QLabel* label(const QString& text, const char* name, QRect at, QWidget* parent, bool wrap = false) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new Label(text, parent);
     if (name) l->setObjectName(name);
     l->setGeometry(at);
     l->setWordWrap(wrap);
@@ -42,7 +43,7 @@ QGroupBox* group(const QString& title, const char* name, QRect at, QWidget* pare
 }
 
 QLabel* picture(const QString& file, const char* name, QRect at, QWidget* parent) {
-    auto* l = label(QString(), name, at, parent);
+    auto* l = label<PictureLabel>(QString(), name, at, parent);
     l->setScaledContents(true);
     l->setPixmap(QPixmap(file));
     return l;

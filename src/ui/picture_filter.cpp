@@ -20,4 +20,16 @@ void set_picture_filter(QPainter& p) {
     p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
+void PictureLabel::paintEvent(QPaintEvent* e) {
+    const QPixmap picture = pixmap();
+    if (picture.isNull() || !hasScaledContents()) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    drawFrame(&p);
+    set_picture_filter(p);
+    p.drawPixmap(contentsRect(), picture);
+}
+
 }  // namespace lum

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLabel>
+
 class QPainter;
 
 namespace lum {
@@ -10,5 +12,15 @@ namespace lum {
 void set_smooth_pictures(bool smooth);
 bool smooth_pictures();
 void set_picture_filter(QPainter& p);
+
+// A label whose picture is stretched over it with that filter: QLabel's own stretching always
+// smooths, which blurs pixel art even at a whole-number zoom.
+class PictureLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent* e) override;
+};
 
 }  // namespace lum

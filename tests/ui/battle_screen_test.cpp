@@ -412,6 +412,26 @@ class BattleScreenTest : public QObject {
         QCOMPARE(focused(&s), focus);
         QCOMPARE(s.map_cg->size(), QSize(448, 320));  // the board keeps its game pixels
 
+        // Pictures at this scale: sharp shows only the portrait's own colours, smooth blends.
+        auto blended = [&] {
+            QSet<QRgb> own;
+            const QImage source = s.status_panel->portrait()->pixmap().toImage();
+            for (int y = 0; y < source.height(); ++y)
+                for (int x = 0; x < source.width(); ++x) own.insert(source.pixel(x, y) & 0xffffff);
+            const QImage shown = s.status_panel->portrait()->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    n += !own.contains(shown.pixel(x, y) & 0xffffff);
+            return n;
+        };
+        QCOMPARE(blended(), 0);
+        z.smooth_scaling = true;
+        h.app->apply_settings(z);
+        QVERIFY(blended() > 1000);
+        z.smooth_scaling = false;
+        h.app->apply_settings(z);
+
         // 正拳突き lands as at scale 1, and the turns come round again.
         h.use_technique(1, 1);
         QCOMPARE(h.gs().chara[11].hp, 32);
