@@ -327,8 +327,9 @@ fs::path artifacts(const char* run) {
     return p;
 }
 
-// The X server's pointer, as a player's mouse moves it, at points in device pixels.
-void pointer(const QStringList& actions) {
+// The X server's pointer and windows, moved as a player and a window manager move them, in
+// device pixels.
+void xdotool(const QStringList& actions) {
     QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), actions), 0);
 }
 QStringList move_to(QPoint p) {
@@ -392,7 +393,11 @@ class KeyPlayTest : public QObject {
             set.zoom = sc.zoom;
             set.fit_window = sc.fit_to.isValid();
             app.apply_settings(set);
-            if (set.fit_window) win.resize_device(sc.fit_to);
+            // The fitted window resized by the X server, as a window manager does for a drag of
+            // its edge.
+            if (set.fit_window)
+                xdotool({QStringLiteral("windowsize"), QString::number(win.winId()),
+                         QString::number(sc.fit_to.width()), QString::number(sc.fit_to.height())});
             QTRY_COMPARE(win.scale(), sc.want);
             win.move(0, 0);
             QTRY_COMPARE(*win.device_position(), QPoint(0, 0));
@@ -403,7 +408,7 @@ class KeyPlayTest : public QObject {
             while (enemy <= 15 && gs.chara[enemy].state == kStateEmpty) ++enemy;
             QVERIFY(enemy <= 15);
             const QPoint square(gs.chara[enemy].x * 64 + 40, gs.chara[enemy].y * 64 + 40);
-            pointer(move_to(on_screen(win, s.map_cg, square)));
+            xdotool(move_to(on_screen(win, s.map_cg, square)));
             QTRY_COMPARE(s.model().hover_slot, enemy);
             QTRY_COMPARE(s.status_panel->state_l1->text(),
                          QString::fromStdString(gs.chara[enemy].name));
@@ -413,10 +418,10 @@ class KeyPlayTest : public QObject {
                  QString::fromStdString((shots / (std::string(sc.name) + ".png")).string())});
 
             // 「ログ」 opens the log; its 閉じる closes it.
-            pointer(move_to(on_screen(win, s.log_b, s.log_b->rect().center())) + button("click"));
+            xdotool(move_to(on_screen(win, s.log_b, s.log_b->rect().center())) + button("click"));
             QTRY_VERIFY(s.log_view->isVisible());
             QWidget* close = s.log_view->close_b;
-            pointer(move_to(on_screen(win, close, close->rect().center())) + button("click"));
+            xdotool(move_to(on_screen(win, close, close->rect().center())) + button("click"));
             QTRY_VERIFY(!s.log_view->isVisible());
 
             // The speed slider's knob dragged to the right end.
@@ -431,7 +436,7 @@ class KeyPlayTest : public QObject {
             const QRect knob = speed->style()->subControlRect(QStyle::CC_Slider, &opt,
                                                               QStyle::SC_SliderHandle, speed);
             const QPoint end(speed->width() + 20, knob.center().y());
-            pointer(move_to(on_screen(win, speed, knob.center())) + button("mousedown") +
+            xdotool(move_to(on_screen(win, speed, knob.center())) + button("mousedown") +
                     move_to(on_screen(win, speed, end)) + button("mouseup"));
             QTRY_COMPARE(speed->value(), speed->maximum());
             QCOMPARE(s.menu0->isVisibleTo(&s), true);  // the turn still waits for its command
