@@ -92,8 +92,7 @@ QSize available_device_size(const QScreen* screen) {
 }
 
 QPoint device_position(const QWindow* window) {
-    const QPlatformWindow* p = window->handle();
-    return p ? p->geometry().topLeft() : QHighDpi::toNativePixels(window->position(), window);
+    return QHighDpi::toNativePixels(window->framePosition(), window);
 }
 
 QPoint logical_position(QPoint device, const QScreen* screen) {

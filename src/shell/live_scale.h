@@ -28,7 +28,8 @@ double base_ratio(const QScreen* screen);
 QSize device_size(const QWindow* window);
 QSize device_size(const QScreen* screen);
 QSize available_device_size(const QScreen* screen);
-// The top-left corner of a shown window in device pixels, and back to logical ones.
+// The top-left corner of a window's frame in device pixels (where QWidget::move puts it), and
+// back to logical ones.
 QPoint device_position(const QWindow* window);
 QPoint logical_position(QPoint device, const QScreen* screen);
 

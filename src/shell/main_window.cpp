@@ -129,7 +129,8 @@ void MainWindow::rescale(QSize fit_area) {
                        int(std::ceil(client_.height() * kMinFitScale / c.scale)));
     } else {
         setMinimumSize(client_);
-        resize(client_);
+        // A maximized window stays as the window manager made it, the game centred on black.
+        if (!isMaximized()) resize(client_);
     }
     rescaling_ = false;
     for (auto* page : findChildren<ScreenPage*>(Qt::FindDirectChildrenOnly)) centre(page);

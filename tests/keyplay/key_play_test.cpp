@@ -339,7 +339,8 @@ QStringList button(const char* action) {
     return {QString::fromLatin1(action), QStringLiteral("1")};
 }
 
-// Where a point of `w` lies on the X screen, in device pixels.
+// Where a point of `w` lies on the X screen, in device pixels (with no window manager the
+// window has no frame).
 QPoint on_screen(MainWindow& win, QWidget* w, QPoint at) {
     const QPointF p = QPointF(w->mapTo(&win, at)) * win.scale();
     return *win.device_position() + p.toPoint();
