@@ -6,6 +6,7 @@
 #include <array>
 
 #include "battle/battle_model.h"
+#include "ui/picture_filter.h"
 
 namespace lum {
 
@@ -109,6 +110,7 @@ void BoardView::paintEvent(QPaintEvent*) {
     const BattleWidgets& w = model_.widgets();
     const BoardOverlay& overlay = model_.overlay();
     QPainter p(this);
+    set_picture_filter(p);
     p.drawImage(rect(), pictures_.map(w.map_file), QRect(0, 0, kMapSourceW, kMapSourceH));
 
     if (w.s_l2_visible) p.fillRect(rect(), QBrush(kHatchColour, Qt::BDiagPattern));

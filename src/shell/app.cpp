@@ -25,6 +25,7 @@
 #include "travel/travel_screen.h"
 #include "ui/guide_view.h"
 #include "ui/pad_keys.h"
+#include "ui/picture_filter.h"
 #include "ui/settings_dialog.h"
 
 namespace lum {
@@ -39,7 +40,13 @@ App::App(Options options)
     installed_ = options.installed;
     // Before the screens: the battle screen still reads its own remembered slider after this.
     settings_to_state(settings_, gs_);
-    window_ = std::make_unique<MainWindow>(QSize(725, 493));
+    window_ = std::make_unique<MainWindow>(QSize(kGameWidth, kGameHeight));
+    zoom_once_ = options.zoom_once > 0;
+    if (zoom_once_)
+        window_->set_scaling(options.zoom_once, false, settings_.fit_full_screen);
+    else
+        apply_scaling();
+    set_smooth_pictures(settings_.smooth_scaling);
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(window_.get());
     if (sound_) proxy_.attach(sound_.get());
     router_ = std::make_unique<Router>(*window_);
@@ -180,7 +187,14 @@ void App::apply_settings(const PlayerSettings& s) {
         else
             front_->set_levels({s.effect_volume, s.music_volume, s.muted});
     }
-    if (s.full_screen != window_->isFullScreen()) window_->toggle_fullscreen();
+    if (s.zoom != old.zoom || s.fit_window != old.fit_window ||
+        s.fit_full_screen != old.fit_full_screen)
+        apply_scaling();  // the player's choice replaces --zoom
+    if (s.smooth_scaling != old.smooth_scaling) {
+        set_smooth_pictures(s.smooth_scaling);
+        window_->update();
+    }
+    if (s.full_screen != window_->isFullScreen()) window_->set_full_screen(s.full_screen);
     if (store_) {
         save_settings(*store_, settings_);
         flush_settings();
@@ -201,11 +215,19 @@ void App::flush_settings() {
     dialogs_->inform("設定を保存できませんでした。\r" + fault);
 }
 
+void App::apply_scaling() {
+    window_->set_scaling(settings_.zoom, settings_.fit_window, settings_.fit_full_screen);
+}
+
 void App::remember_settings() {
     settings_from_state(settings_, gs_);
     settings_.full_screen = window_->isFullScreen();
-    if (!settings_.full_screen && window_->isVisible())
-        settings_.window_pos = std::make_pair(window_->x(), window_->y());
+    if (!settings_.full_screen && window_->isVisible()) {
+        // In device pixels, which a change of scale leaves as they are.
+        if (auto at = window_->device_position()) settings_.window_pos = {at->x(), at->y()};
+        const QSize size = window_->device_size();
+        if (settings_.fit_window) settings_.window_size = {size.width(), size.height()};
+    }
     if (store_) {
         save_settings(*store_, settings_);
         flush_settings();
@@ -278,13 +300,13 @@ bool App::start() {
     start_box_->refresh();
     // The window comes back where it was, when that place is still on a screen.
     if (auto pos = settings_.window_pos) {
-        QPoint p(pos->first, pos->second);
-        if (QGuiApplication::screenAt(p + QPoint(20, 20))) window_->move(p);
+        const QPoint was = window_->pos();
+        window_->move_device(QPoint(pos->first, pos->second));
+        if (!QGuiApplication::screenAt(window_->pos() + QPoint(20, 20))) window_->move(was);
     }
-    if (settings_.full_screen)
-        window_->showFullScreen();
-    else
-        window_->show();
+    if (settings_.fit_window && settings_.window_size && !zoom_once_)
+        window_->fit_to(QSize(settings_.window_size->first, settings_.window_size->second));
+    window_->set_full_screen(settings_.full_screen);
     // The rest follows the first paint, so the title is on screen as early as it can be.
     qApp->installEventFilter(this);
     for (const auto& n : notices) dialogs_->inform(n);

@@ -38,6 +38,7 @@ class App : public QObject {
         bool installed = false;            // game_dir is an install's shared folder
         std::filesystem::path save_dir;    // my.dat and item.dat; empty: game_dir/dat
         PlayerSettings settings;           // as loaded
+        int zoom_once = 0;                 // --zoom: this run's zoom, until the settings change it
         // Where changed settings are written; null keeps them for this run (tests).
         std::unique_ptr<SettingsStore> settings_store;
     };
@@ -90,6 +91,7 @@ class App : public QObject {
     void start_pads();
     void restart_sound();
     void remember_settings();
+    void apply_scaling();
     void flush_settings();
     BattleStarts battle_starts();
 
@@ -105,6 +107,7 @@ class App : public QObject {
     TitleBox* start_box_ = nullptr;
     GuideView* guide_ = nullptr;
     bool installed_ = false;
+    bool zoom_once_ = false;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;
     bool settings_open_ = false;

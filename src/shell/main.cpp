@@ -15,6 +15,7 @@
 #include "shell/shell_model.h"
 #include "shell/title_box.h"
 #include "state/save_location.h"
+#include "state/window_scale.h"
 #include "story/story_screen.h"
 
 namespace {
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
                           "\rに保存します。");
     }
 
-    // The settings come first: the zoom must be known before Qt starts.
+    // The settings come first: a fault in them is told before the window shows.
     auto store = std::make_unique<lum::QtSettingsStore>(lum::default_settings_file());
     lum::LoadedSettings loaded = lum::load_settings(*store, [](const std::string& f) {
         std::error_code ec;
@@ -116,12 +117,6 @@ int main(int argc, char** argv) {
     });
     if (!loaded.complaint.empty())
         std::fprintf(stderr, "luminaria: settings: %s\n", loaded.complaint.c_str());
-    if (zoom == 0) zoom = loaded.values.zoom;
-    if (zoom > 1) {
-        // Whole-number scaling keeps the pixel art sharp.
-        qputenv("QT_SCALE_FACTOR", QByteArray::number(zoom));
-        qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
-    }
 
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
@@ -136,6 +131,7 @@ int main(int argc, char** argv) {
     options.installed = installed;
     if (!where.portable) options.save_dir = where.folder;
     options.settings = loaded.values;
+    options.zoom_once = zoom;
     options.settings_store = std::move(store);
     lum::App app(std::move(options));
 

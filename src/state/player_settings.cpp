@@ -63,6 +63,22 @@ class Reader {
             reject(key, *raw, "is neither true nor false");
     }
     std::optional<std::string> text(const char* key) const { return store_.get(key); }
+    // Two whole numbers "a,b" that `accept` takes.
+    void pair(const char* key, const char* form, std::optional<std::pair<int, int>>& out,
+              bool (*accept)(int, int)) {
+        auto raw = store_.get(key);
+        if (!raw) return;
+        auto comma = raw->find(',');
+        std::optional<int> a, b;
+        if (comma != std::string::npos) {
+            a = whole_number(raw->substr(0, comma));
+            b = whole_number(raw->substr(comma + 1));
+        }
+        if (a && b && accept(*a, *b))
+            out = std::make_pair(*a, *b);
+        else
+            reject(key, *raw, std::string("is not \"") + form + "\"");
+    }
     void reject(const std::string& key, const std::string& raw, const std::string& why) {
         faults_.push_back(key + " \"" + raw + "\" " + why);
     }
@@ -127,19 +143,14 @@ LoadedSettings load_settings(const SettingsStore& store,
     r.flag("game/one_box_per_message", s.one_box_per_message);
     r.flag("game/battle_effects", s.battle_effects);
     r.integer("window/zoom", s.zoom, within(1, kMaxZoom));
+    r.flag("window/fit", s.fit_window);
+    r.flag("window/fit_full_screen", s.fit_full_screen);
+    r.flag("window/smooth", s.smooth_scaling);
     r.flag("window/full_screen", s.full_screen);
-    if (auto pos = r.text("window/position")) {
-        auto comma = pos->find(',');
-        std::optional<int> x, y;
-        if (comma != std::string::npos) {
-            x = whole_number(pos->substr(0, comma));
-            y = whole_number(pos->substr(comma + 1));
-        }
-        if (x && y)
-            s.window_pos = std::make_pair(*x, *y);
-        else
-            r.reject("window/position", *pos, "is not \"x,y\"");
-    }
+    r.pair("window/position", "x,y", s.window_pos, [](int, int) { return true; });
+    r.pair("window/size", "w,h", s.window_size, [](int w, int h) {
+        return w > 0 && h > 0 && w <= kMaxWindowSide && h <= kMaxWindowSide;
+    });
     out.complaint = r.complaint();
     return out;
 }
@@ -158,12 +169,18 @@ void save_settings(SettingsStore& store, const PlayerSettings& s) {
     store.set("game/one_box_per_message", flag(s.one_box_per_message));
     store.set("game/battle_effects", flag(s.battle_effects));
     store.set("window/zoom", std::to_string(s.zoom));
+    store.set("window/fit", flag(s.fit_window));
+    store.set("window/fit_full_screen", flag(s.fit_full_screen));
+    store.set("window/smooth", flag(s.smooth_scaling));
     store.set("window/full_screen", flag(s.full_screen));
-    if (s.window_pos)
-        store.set("window/position",
-                  std::to_string(s.window_pos->first) + "," + std::to_string(s.window_pos->second));
-    else
-        store.remove("window/position");
+    auto pair = [&store](const char* key, const std::optional<std::pair<int, int>>& v) {
+        if (v)
+            store.set(key, std::to_string(v->first) + "," + std::to_string(v->second));
+        else
+            store.remove(key);
+    };
+    pair("window/position", s.window_pos);
+    pair("window/size", s.window_size);
 }
 
 void settings_to_state(const PlayerSettings& s, GameState& gs) {

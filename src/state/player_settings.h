@@ -11,6 +11,7 @@
 #include <string>
 
 #include "state/game_state.h"
+#include "state/window_scale.h"
 
 namespace lum {
 
@@ -25,17 +26,22 @@ struct PlayerSettings {
     bool one_box_per_message = false;  // a defeat's growth in its boxes one by one
     bool battle_effects = true;        // 戦闘演出: floating amounts and hit flashes in battle
     int zoom = 1;                      // whole-number window zoom
+    bool fit_window = false;           // 画面に合わせる: the game fills the window, any size
+    bool fit_full_screen = true;       // full screen fills the screen (else the zoom, centred)
+    bool smooth_scaling = false;       // pictures at a scale that is not whole: smooth or sharp
     bool full_screen = false;
     std::string audio_device;  // the output's name as SDL lists it; empty: the system default
     std::string soundfont;     // a .sf2 file; empty: the General MIDI SoundFont found
     std::optional<std::pair<int, int>> window_pos;  // top-left on the desktop
+    // The size of a window that fits the game, in device pixels.
+    std::optional<std::pair<int, int>> window_size;
 
     bool operator==(const PlayerSettings&) const = default;
 };
 
 inline constexpr int kMaxVolume = 100;
-inline constexpr int kMaxZoom = 8;
-inline constexpr int kSpeedPositions = 9;  // both sliders run from 1 to 9
+inline constexpr int kMaxWindowSide = 32767;  // X11 keeps window sizes in 16 bits
+inline constexpr int kSpeedPositions = 9;     // both sliders run from 1 to 9
 
 // The sliders' rules: the battle speed slider sets speed_ms to position x 52 + 260, the text
 // speed slider char_delay_ms to position x 10.

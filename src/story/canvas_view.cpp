@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/picture_filter.h"
+
 namespace lum {
 
 namespace {
@@ -124,6 +126,7 @@ PictureView::PictureView(const QImageCanvas& canvas, std::string picture, bool s
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    set_picture_filter(p);
     p.fillRect(rect(), Qt::black);
     const QImage* img = canvas_.image(picture_);
     if (!img) return;

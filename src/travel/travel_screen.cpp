@@ -9,14 +9,16 @@
 #include "ui/game_text.h"
 #include "ui/key_nav.h"
 #include "ui/pick_list.h"
+#include "ui/picture_filter.h"
 #include "ui/status_panel_view.h"
 
 namespace lum {
 
 namespace {
 
+template <class Label = QLabel>
 QLabel* label(const QString& text, const char* name, QRect at, QWidget* parent, bool wrap = false) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new Label(text, parent);
     if (name) l->setObjectName(name);
     l->setGeometry(at);
     l->setWordWrap(wrap);
@@ -41,7 +43,7 @@ QGroupBox* group(const QString& title, const char* name, QRect at, QWidget* pare
 }
 
 QLabel* picture(const QString& file, const char* name, QRect at, QWidget* parent) {
-    auto* l = label(QString(), name, at, parent);
+    auto* l = label<PictureLabel>(QString(), name, at, parent);
     l->setScaledContents(true);
     l->setPixmap(QPixmap(file));
     return l;
@@ -121,6 +123,7 @@ class RegionMap : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        set_picture_filter(p);
         p.drawPixmap(rect(), map_);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);

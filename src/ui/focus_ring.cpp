@@ -23,6 +23,10 @@ QRect FocusRing::around(const QWidget* w, const QWidget* host) {
         .adjusted(-kMargin, -kMargin, kMargin, kMargin);
 }
 
+void FocusRing::refresh() {
+    follow(QApplication::focusWidget());
+}
+
 void FocusRing::follow(QWidget* now) {
     if (!now || now == host_ || !host_->isAncestorOf(now)) {
         hide();

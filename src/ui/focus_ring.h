@@ -13,6 +13,8 @@ class FocusRing : public QWidget {
 
     // Where the frame goes around `w`, in the host's coordinates.
     static QRect around(const QWidget* w, const QWidget* host);
+    // Follows the focused control again after it moved (a scrolled list of settings).
+    void refresh();
 
   protected:
     void paintEvent(QPaintEvent* e) override;

@@ -1,5 +1,6 @@
 #include "ui/settings_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -7,9 +8,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
-#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/focus_ring.h"
 
@@ -130,23 +134,24 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     battle_effects_cb->setObjectName("battle_effects_cb");
     gf->addRow(QString(), battle_effects_cb);
 
-    zoom_sb = new QSpinBox;
-    zoom_sb->setObjectName("zoom_sb");
-    zoom_sb->setRange(1, kMaxZoom);
-    zoom_sb->setSuffix(QStringLiteral(" 倍"));
+    zoom_cmb = new QComboBox;
+    zoom_cmb->setObjectName("zoom_cmb");
+    for (int z = 1; z <= kMaxZoom; ++z) zoom_cmb->addItem(QStringLiteral("%1 倍").arg(z));
+    zoom_cmb->addItem(QStringLiteral("画面に合わせる"));
     full_cb = new QCheckBox(QStringLiteral("全画面表示"));
     full_cb->setObjectName("full_cb");
+    full_fit_cb = new QCheckBox(QStringLiteral("全画面では画面に合わせる"));
+    full_fit_cb->setObjectName("full_fit_cb");
+    smooth_cb = new QCheckBox(QStringLiteral("拡大をなめらかにする"));
+    smooth_cb->setObjectName("smooth_cb");
+    smooth_cb->setToolTip(
+        QStringLiteral("整数倍でない拡大のとき、絵をなめらかにする（切るとくっきり）"));
     auto* screen = new QGroupBox(QStringLiteral("画面"));
     auto* scf = new QFormLayout(screen);
-    auto* zoom_row = new QWidget;
-    auto* zr = new QHBoxLayout(zoom_row);
-    zr->setContentsMargins(0, 0, 0, 0);
-    zr->addWidget(zoom_sb);
-    // Qt fixes the window's scale when it starts.
-    zr->addWidget(new QLabel(QStringLiteral("（次回の起動から）")));
-    zr->addStretch(1);
-    scf->addRow(QStringLiteral("拡大"), zoom_row);
+    scf->addRow(QStringLiteral("拡大"), zoom_cmb);
     scf->addRow(QString(), full_cb);
+    scf->addRow(QString(), full_fit_cb);
+    scf->addRow(QString(), smooth_cb);
 
     auto* keys = new QGroupBox(QStringLiteral("キー操作"));
     auto* kl = new QVBoxLayout(keys);
@@ -168,26 +173,35 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     left->addWidget(game);
     left->addWidget(screen);
     left->addStretch(1);
-    auto* columns = new QHBoxLayout;
+    // At a large scale the dialog can be taller than the screen (a handheld's 800 pixels hold
+    // 493 of the game's): the settings scroll, the two buttons stay in view.
+    body_ = new QWidget;
+    auto* columns = new QHBoxLayout(body_);
+    columns->setContentsMargins(0, 0, 0, 0);
     columns->addLayout(left);
     columns->addWidget(keys);
+    scroll_ = new QScrollArea;
+    scroll_->setObjectName("settings_scroll");
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(body_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(defaults_b);
     buttons->addStretch(1);
     buttons->addWidget(close_b);
     auto* all = new QVBoxLayout(this);
-    all->addLayout(columns);
+    all->addWidget(scroll_, 1);
     all->addLayout(buttons);
 
     show_values();
 
     for (QSlider* s : {music_tb, effect_tb, text_speed_tb, battle_speed_tb, auto_speed_tb})
         connect(s, &QSlider::valueChanged, this, [this] { changed(); });
-    for (QCheckBox* c : {mute_cb, full_cb, skip_unread_cb, one_box_cb, battle_effects_cb})
+    for (QCheckBox* c :
+         {mute_cb, full_cb, full_fit_cb, smooth_cb, skip_unread_cb, one_box_cb, battle_effects_cb})
         connect(c, &QCheckBox::toggled, this, [this] { changed(); });
-    for (QComboBox* c : {device_cmb, font_cmb})
+    for (QComboBox* c : {device_cmb, font_cmb, zoom_cmb})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { changed(); });
-    connect(zoom_sb, &QSpinBox::valueChanged, this, [this] { changed(); });
     connect(defaults_b, &QPushButton::clicked, this, [this] {
         PlayerSettings d;
         d.window_pos = s_.window_pos;
@@ -197,7 +211,34 @@ SettingsDialog::SettingsDialog(const PlayerSettings& current,
     });
     connect(close_b, &QPushButton::clicked, this, &QDialog::accept);
     focus_ring = new FocusRing(this);
+    // The control that takes the keys comes into view, and its frame moves with the scrolling.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && body_->isAncestorOf(now)) scroll_->ensureWidgetVisible(now);
+    });
+    for (QScrollBar* bar : {scroll_->verticalScrollBar(), scroll_->horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, focus_ring, &FocusRing::refresh);
     music_tb->setFocus();
+}
+
+void SettingsDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    fit_screen();
+}
+
+void SettingsDialog::fit_screen() {
+    // The layout's size with the settings unscrolled, then bounded by the screen less room for
+    // the window manager's frame.
+    scroll_->setMinimumSize(body_->sizeHint());
+    const QSize want = sizeHint();
+    scroll_->setMinimumSize(0, 0);
+    const QRect room = (parentWidget() ? parentWidget() : this)->screen()->availableGeometry();
+    resize(want.boundedTo(room.size() - QSize(16, 40)));
+    // Whole on the screen, centred over the game where it fits.
+    QRect g = frameGeometry();
+    if (parentWidget()) g.moveCenter(parentWidget()->window()->frameGeometry().center());
+    g.moveLeft(std::clamp(g.left(), room.left(), std::max(room.left(), room.right() - g.width())));
+    g.moveTop(std::clamp(g.top(), room.top(), std::max(room.top(), room.bottom() - g.height())));
+    move(g.topLeft());
 }
 
 void SettingsDialog::show_values() {
@@ -211,8 +252,10 @@ void SettingsDialog::show_values() {
     skip_unread_cb->setChecked(s_.skip_unread);
     one_box_cb->setChecked(s_.one_box_per_message);
     battle_effects_cb->setChecked(s_.battle_effects);
-    zoom_sb->setValue(s_.zoom);
+    zoom_cmb->setCurrentIndex(s_.fit_window ? kMaxZoom : s_.zoom - 1);
     full_cb->setChecked(s_.full_screen);
+    full_fit_cb->setChecked(s_.fit_full_screen);
+    smooth_cb->setChecked(s_.smooth_scaling);
     device_cmb->setCurrentIndex(
         std::max(0, device_cmb->findData(QString::fromStdString(s_.audio_device))));
     font_cmb->setCurrentIndex(
@@ -236,13 +279,20 @@ void SettingsDialog::changed() {
     n.skip_unread = skip_unread_cb->isChecked();
     n.one_box_per_message = one_box_cb->isChecked();
     n.battle_effects = battle_effects_cb->isChecked();
-    n.zoom = zoom_sb->value();
+    n.fit_window = zoom_cmb->currentIndex() == kMaxZoom;
+    if (!n.fit_window) n.zoom = zoom_cmb->currentIndex() + 1;
     n.full_screen = full_cb->isChecked();
+    n.fit_full_screen = full_fit_cb->isChecked();
+    n.smooth_scaling = smooth_cb->isChecked();
     n.audio_device = device_cmb->currentData().toString().toStdString();
     n.soundfont = font_cmb->currentData().toString().toStdString();
     if (n == s_) return;
+    const bool rescaled = n.zoom != s_.zoom || n.fit_window != s_.fit_window ||
+                          n.fit_full_screen != s_.fit_full_screen ||
+                          n.full_screen != s_.full_screen;
     s_ = n;
     if (on_change) on_change(s_);
+    if (rescaled && isVisible()) fit_screen();
 }
 
 }  // namespace lum

@@ -12,8 +12,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSlider;
-class QSpinBox;
 
 namespace lum {
 
@@ -41,18 +41,30 @@ class SettingsDialog : public QDialog {
     QCheckBox* skip_unread_cb = nullptr;
     QCheckBox* one_box_cb = nullptr;
     QCheckBox* battle_effects_cb = nullptr;
-    QSpinBox* zoom_sb = nullptr;
+    // 1 倍 .. 8 倍, then 画面に合わせる (index kMaxZoom).
+    QComboBox* zoom_cmb = nullptr;
     QCheckBox* full_cb = nullptr;
+    QCheckBox* full_fit_cb = nullptr;
+    QCheckBox* smooth_cb = nullptr;
     QComboBox* device_cmb = nullptr;
     QComboBox* font_cmb = nullptr;
     QPushButton* defaults_b = nullptr;
     QPushButton* close_b = nullptr;
     FocusRing* focus_ring = nullptr;
 
+    // The dialog at the size its contents want, as far as the screen allows (the rest scrolls),
+    // and whole on the screen. Done when it opens and after each change, which may rescale.
+    void fit_screen();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+
   private:
     void show_values();
     void changed();
 
+    QWidget* body_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     PlayerSettings s_;
     bool showing_ = false;
 };

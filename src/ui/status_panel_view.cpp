@@ -4,13 +4,15 @@
 #include <QPixmap>
 
 #include "ui/game_text.h"
+#include "ui/picture_filter.h"
 
 namespace lum {
 
 namespace {
 
+template <class Label = QLabel>
 QLabel* panel_label(const char* name, QRect at, QWidget* parent) {
-    auto* l = new QLabel(parent);
+    auto* l = new Label(parent);
     l->setObjectName(name);
     l->setGeometry(at);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -36,7 +38,7 @@ StatusPanelView::StatusPanelView(QWidget* parent) : QWidget(parent) {
     f.setPixelSize(11);
     setFont(f);
 
-    my_cg = panel_label("my_cg", {0, 0, 128, 128}, this);
+    my_cg = panel_label<PictureLabel>("my_cg", {0, 0, 128, 128}, this);
     my_cg->setScaledContents(true);
     state_l1 = panel_label("state_l1", {132, 0, 124, 14}, this);
     QFont bold = f;

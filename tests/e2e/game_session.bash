@@ -2,9 +2,10 @@
 # starts the game in the X server of xvfb-run and finds its 725 x 493 window.
 #   e2e_copy GAME_DIR          sets $work to a fresh copy, removed on exit
 #   e2e_start [ARG...]         (inside the X server) starts the game with ARGs; sets $pid, $win,
-#                              $ox, $oy
+#                              $ox, $oy; its window is 725x493 unless $e2e_window says otherwise
 #   wait_caption TEXT          waits (up to 15 s) until the game window's caption is TEXT
-#   new_game                   最初からする, はい once the question shows, then the travel screen
+#   new_game [X Y]             最初からする (at X, Y of the screen when given), はい once the question
+#                              shows, then the travel screen
 #   close_game PID WINDOW LOG  closes it the way a window manager does (tests/support/x11_close.c,
 #                              path in $LUM_WM_CLOSE) and checks that it ends by itself with
 #                              status 0 and no sanitizer report in LOG: the real program's exit
@@ -33,12 +34,12 @@ e2e_start() {
   pid=$!
   win=""
   for _ in $(seq 1 150); do
-    win=$(xwininfo -root -tree 2>/dev/null | awk '/725x493\+/ {print $1; exit}')
+    win=$(xwininfo -root -tree 2>/dev/null | awk -v size="${e2e_window:-725x493}+" 'index($0, size) {print $1; exit}')
     [ -n "$win" ] && break
     kill -0 $pid 2>/dev/null || { echo "the game exited early"; cat game.log; exit 1; }
     sleep 0.1
   done
-  [ -n "$win" ] || { echo "no 725x493 window appeared"; cat game.log; exit 1; }
+  [ -n "$win" ] || { echo "no ${e2e_window:-725x493} window appeared"; cat game.log; exit 1; }
   sleep 1.0
   read -r ox oy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print x, y}')
 }
@@ -53,7 +54,7 @@ wait_caption() {
 }
 
 new_game() {
-  xdotool mousemove $((ox + 362)) $((oy + 316)) click 1   # 最初からする
+  xdotool mousemove "${1:-$((ox + 362))}" "${2:-$((oy + 316))}" click 1   # 最初からする
   # The question is a window of its own: press はい once it is up.
   local n=0
   for _ in $(seq 1 150); do

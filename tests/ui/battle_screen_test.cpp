@@ -381,6 +381,64 @@ class BattleScreenTest : public QObject {
 
     // The log over the board: L and 「ログ」 open it on the newest message with the keyboard on
     // its list; L, Esc and a click outside close it; the clock waits meanwhile.
+    // The scale changed in the middle of a turn, whole and fractional: the board, the turn, the
+    // panel and the keys stay as they were, and the clock goes on.
+    void scaleChangedMidBattleKeepsTheBattleGoing() {
+        Harness h("scale");
+        h.new_game();
+        h.random_battle_from_travel(4, 62);
+        h.wait_for_turn();
+        BattleScreen& s = h.screen();
+        MainWindow& win = h.app->window();
+        auto snapshot = [&] {
+            const GameState& g = h.gs();
+            return std::vector<int>{g.chara[1].hp, g.chara[1].x,      g.chara[11].hp,
+                                    g.chara[11].x, int(g.cur_unit),   g.player_phase,
+                                    g.enemy_phase, h.visible(s.menu0)};
+        };
+        const auto before = snapshot();
+        QWidget* focus = focused(&s);
+        PlayerSettings z = h.app->settings();
+        z.zoom = 2;
+        h.app->apply_settings(z);
+        QCOMPARE(win.scale(), 2.0);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(focused(&s), focus);
+        z.fit_window = true;
+        h.app->apply_settings(z);
+        win.resize_device(QSize(1100, 640));
+        QTRY_COMPARE(win.scale(), 640.0 / 493);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(focused(&s), focus);
+        QCOMPARE(s.map_cg->size(), QSize(448, 320));  // the board keeps its game pixels
+
+        // Pictures at this scale: sharp shows only the portrait's own colours, smooth blends.
+        auto blended = [&] {
+            QSet<QRgb> own;
+            const QImage source = s.status_panel->portrait()->pixmap().toImage();
+            for (int y = 0; y < source.height(); ++y)
+                for (int x = 0; x < source.width(); ++x) own.insert(source.pixel(x, y) & 0xffffff);
+            const QImage shown = s.status_panel->portrait()->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    n += !own.contains(shown.pixel(x, y) & 0xffffff);
+            return n;
+        };
+        QCOMPARE(blended(), 0);
+        z.smooth_scaling = true;
+        h.app->apply_settings(z);
+        QVERIFY(blended() > 1000);
+        z.smooth_scaling = false;
+        h.app->apply_settings(z);
+
+        // 正拳突き lands as at scale 1, and the turns come round again.
+        h.use_technique(1, 1);
+        QCOMPARE(h.gs().chara[11].hp, 32);
+        h.wait_for_turn();
+        QCOMPARE(win.scale(), 640.0 / 493);
+    }
+
     void logOpensOverTheBoardAndTheClockWaits() {
         Harness h("log");
         h.new_game();

@@ -3,8 +3,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -21,6 +23,7 @@
 #include "shell/title_box.h"
 #include "support/write_faults.h"
 #include "ui/focus_ring.h"
+#include "ui/picture_filter.h"
 #include "ui/settings_dialog.h"
 #include "ui_support.h"
 
@@ -77,6 +80,10 @@ class SettingsTest : public QObject {
         QCOMPARE(d.zoom, 1);
         QVERIFY(d.battle_effects);
         QVERIFY(!d.full_screen);
+        QVERIFY(!d.fit_window);
+        QVERIFY(d.fit_full_screen);  // full screen fills the screen unless told otherwise
+        QVERIFY(!d.smooth_scaling);
+        QVERIFY(!d.window_size);
         QCOMPARE(d.audio_device, std::string());
         QCOMPARE(d.soundfont, std::string());
         QVERIFY(!d.window_pos);
@@ -100,6 +107,10 @@ class SettingsTest : public QObject {
         s.audio_device = "Built-in Audio, Analog Stereo";
         s.soundfont = sf;
         s.window_pos = std::make_pair(-30, 1200);
+        s.fit_window = true;
+        s.fit_full_screen = false;
+        s.smooth_scaling = true;
+        s.window_size = std::make_pair(1176, 800);
         {
             QtSettingsStore store(file("trip.ini"));
             save_settings(store, s);
@@ -154,8 +165,18 @@ class SettingsTest : public QObject {
             {"game/skip_unread", "true", true},   {"game/skip_unread", "2", false},
             {"game/battle_effects", "0", true},   {"game/battle_effects", "x", false},
         };
+        const Case scale_cases[] = {
+            {"window/fit", "true", true},        {"window/fit", "fit", false},
+            {"window/fit", "0", true},           {"window/smooth", "1", true},
+            {"window/smooth", "smooth", false},  {"window/size", "1176,800", true},
+            {"window/size", "32767,1", true},    {"window/size", "0,800", false},
+            {"window/size", "32768,800", false}, {"window/size", "1176x800", false},
+            {"window/size", "-5,-5", false},     {"window/position", "-5,-5", true},
+        };
+        std::vector<Case> all(std::begin(cases), std::end(cases));
+        all.insert(all.end(), std::begin(scale_cases), std::end(scale_cases));
         int n = 0;
-        for (const Case& c : cases) {
+        for (const Case& c : all) {
             // A fresh name each time: QSettings caches a file it has read.
             QString f = file(QStringLiteral("bound%1.ini").arg(++n));
             std::string key = c.key;
@@ -359,6 +380,98 @@ class SettingsTest : public QObject {
         QCOMPARE(stored.values.char_delay_ms, 90);
         QVERIFY(stored.values.window_pos.has_value());
         QVERIFY(!stored.values.full_screen);
+    }
+
+    // Zoom, fit and the filtering apply the moment they change: the window, its pages and the
+    // dialog itself take the new scale, and a fitted window follows its size.
+    void scalingAppliesWhilePlaying() {
+        std::vector<std::string> sounds;
+        FakeDialogs* dialogs = nullptr;
+        App::Options o = fake_port_options(make_game_dir("scaling"), sounds, dialogs);
+        QString f = file("scaling.ini");
+        o.settings_store = std::make_unique<QtSettingsStore>(f);
+        App app(std::move(o));
+        QVERIFY(app.start());
+        MainWindow& win = app.window();
+        QCOMPARE(win.scale(), 1.0);
+        QCOMPARE(win.device_size(), QSize(725, 493));
+
+        bool seen = false;
+        when_dialog_opens([&](SettingsDialog& d) {
+            seen = true;
+            QCOMPARE(d.zoom_cmb->count(), kMaxZoom + 1);
+            QVERIFY(d.full_fit_cb->isChecked());
+            QVERIFY(!d.smooth_cb->isChecked());
+            const QSize dialog_size = d.size();
+            d.zoom_cmb->setCurrentIndex(1);  // 2 倍
+            QCOMPARE(win.scale(), 2.0);
+            QCOMPARE(win.size(), QSize(725, 493));
+            QCOMPARE(win.device_size(), QSize(1450, 986));
+            // The dialog grows with the game as far as the screen holds it; the rest scrolls.
+            QCOMPARE(d.devicePixelRatioF(), 2.0);
+            const QRect room = d.screen()->availableGeometry();
+            QVERIFY(room.contains(d.frameGeometry()));
+            QVERIFY(d.height() < dialog_size.height() * 2);
+            QVERIFY(d.close_b->isVisible());
+            QVERIFY(QRect(QPoint(), d.size()).contains(d.close_b->geometry()));
+            d.zoom_cmb->setCurrentText(QStringLiteral("画面に合わせる"));
+            QCOMPARE(win.scale(), 2.0);  // the window as it is holds twice the game
+            d.smooth_cb->setChecked(true);
+            QVERIFY(smooth_pictures());
+        });
+        app.start_box().config_b->click();
+        QVERIFY(seen);
+        LoadedSettings stored = load_from(f);
+        QVERIFY(stored.values.fit_window);
+        QCOMPARE(stored.values.zoom, 2);
+        QVERIFY(stored.values.smooth_scaling);
+
+        // A fitted window resized (as by its edge) rescales the game; the screen stays centred.
+        win.resize_device(QSize(1200, 700));  // as the window manager would, in device pixels
+        QTRY_COMPARE(win.scale(), 700.0 / 493);
+        QCOMPARE(win.device_size(), QSize(1200, 700));
+        QWidget* page = app.router().page(ScreenId::battle);
+        QCOMPARE(page->size(), QSize(725, 493));
+        QCOMPARE(page->y(), 0);
+        QVERIFY(std::abs(page->x() - (win.width() - 725) / 2) <= 1);
+        QVERIFY(win.width() >= 725 + 2 * 55);  // 1200 / 1.42 = 845
+
+        // Full screen fits the screen; back in the window the fitted size returns.
+        win.set_full_screen(true);
+        const QSize screen = win.screen()->size() * win.screen()->devicePixelRatio();
+        QTRY_COMPARE(win.scale(), std::min(screen.width() / 725.0, screen.height() / 493.0));
+        win.set_full_screen(false);
+        QTRY_COMPARE(win.scale(), 700.0 / 493);
+
+        // Closing keeps the fitted window's size.
+        QVERIFY(win.close());
+        stored = load_from(f);
+        QVERIFY(stored.values.window_size.has_value());
+        QCOMPARE(*stored.values.window_size, std::make_pair(1200, 700));
+        set_smooth_pictures(false);
+    }
+
+    // On a HiDPI screen (run with QT_SCREEN_SCALE_FACTORS=2) zoom counts in the screen's own
+    // pixels: zoom 1 is sharp at twice the size, and fit fills the screen's real pixels.
+    void hiDpiZoomCountsInTheScreensPixels() {
+        if (QGuiApplication::primaryScreen()->devicePixelRatio() != 2.0)
+            QSKIP("needs a screen of device pixel ratio 2");
+        std::vector<std::string> sounds;
+        FakeDialogs* dialogs = nullptr;
+        App app(fake_port_options(make_game_dir("hidpi"), sounds, dialogs));
+        QVERIFY(app.start());
+        MainWindow& win = app.window();
+        QCOMPARE(win.scale(), 2.0);
+        QCOMPARE(win.size(), QSize(725, 493));
+        QCOMPARE(win.device_size(), QSize(1450, 986));
+        PlayerSettings s = app.settings();
+        s.zoom = 2;  // 4 screen pixels a game pixel would not fit 1920 x 1080
+        app.apply_settings(s);
+        QCOMPARE(win.scale(), 2.0);
+        s.full_screen = true;
+        app.apply_settings(s);
+        QTRY_COMPARE(win.scale(), 1080.0 / 493);
+        QCOMPARE(win.device_size(), QSize(1920, 1080));
     }
 
     void titleBoxByKeyboard() {
