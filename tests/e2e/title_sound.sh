@@ -54,16 +54,25 @@ exit $closed
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/title_music.wav" 0 X=1
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$artifacts/ok_sound.wav" 1 LUM_NO_MUSIC=1
+# The three games share one X server: a new xvfb-run straight after one that ended can be given
+# the display number whose old server is still going away, and its clients then cannot connect.
+cat > "$work/all.sh" <<INNER
+#!/usr/bin/env bash
+set -euo pipefail
+"$work/run.sh" "$work/game" "$artifacts/title_music.wav" 0 X=1
+"$work/run.sh" "$work/game" "$artifacts/ok_sound.wav" 1 LUM_NO_MUSIC=1
+cp -r "$work/game/dat" "$work/dat-after-click"
+# The control: the same without the click stays silent, so the sound above is the button's.
+"$work/run.sh" "$work/game" "$work/silence.wav" 0 LUM_NO_MUSIC=1
+INNER
+chmod +x "$work/all.sh"
+xvfb-run -a -s "-screen 0 800x600x24" "$work/all.sh"
 # Closing a continued game saved it, through the whole commit.
-[ -e "$work/game/dat/my.dat.bak" ] && [ -e "$work/game/dat/item.dat.bak" ] || {
+[ -e "$work/dat-after-click/my.dat.bak" ] && [ -e "$work/dat-after-click/item.dat.bak" ] || {
   echo "closing the continued game did not save"; exit 1; }
 for f in save.commit my.dat.new item.dat.new; do
-  [ ! -e "$work/game/dat/$f" ] || { echo "the save left $f behind"; exit 1; }
+  [ ! -e "$work/dat-after-click/$f" ] || { echo "the save left $f behind"; exit 1; }
 done
-# The control: the same without the click stays silent, so the sound above is the button's.
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work/game" "$work/silence.wav" 0 LUM_NO_MUSIC=1
 
 peak() { sox "$1" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}'; }
 rms() { sox "$1" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
