@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
-#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/qt_settings_store.h"
 #include "shell/shell_model.h"
+#include "shell/start_trace.h"
 #include "shell/title_box.h"
 #include "state/save_location.h"
 #include "story/story_screen.h"
@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     // A write past the file-size limit must fail as an error the save can report, not end the
     // game with the progress since the last save.
     std::signal(SIGXFSZ, SIG_IGN);
+    lum::trace_start("main");
     std::string scene, battle;
     int zoom = 0;  // from the command line; 0: the settings' own
     bool print_save_dir = false;
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
                           "\rに保存します。");
     }
 
+    lum::trace_start("save folder");
     // The settings come first: the zoom must be known before Qt starts.
     auto store = std::make_unique<lum::QtSettingsStore>(lum::default_settings_file());
     lum::LoadedSettings loaded = lum::load_settings(*store, [](const std::string& f) {
@@ -123,10 +125,11 @@ int main(int argc, char** argv) {
         qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
     }
 
+    lum::trace_start("settings");
     QApplication qapp(argc, argv);
+    lum::trace_start("QApplication");
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
     QGuiApplication::setDesktopFileName(QStringLiteral(LUM_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(LUM_APP_ID)));
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
@@ -134,15 +137,18 @@ int main(int argc, char** argv) {
     lum::App::Options options;
     options.game_dir = game_dir;
     options.installed = installed;
+    options.icon_name = LUM_APP_ID;
     if (!where.portable) options.save_dir = where.folder;
     options.settings = loaded.values;
     options.settings_store = std::move(store);
     lum::App app(std::move(options));
+    lum::trace_start("screens made");
 
     ShownReporter reporter;
     if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
     if (!app.start()) return 1;
+    lum::trace_start("shown");
     for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     if (!battle.empty()) {
