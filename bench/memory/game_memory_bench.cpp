@@ -145,9 +145,8 @@ int main(int argc, char** argv) {
     }
     const double peak_mb = status_kb("VmHWM") / 1024;
     std::printf(
-        "whole game: peak %.1f MB (limit %.0f MB); heap in use, battles 3-7 to the last five of "
-        "%d: "
-        "%+.1f kB (limit %.0f kB)\n",
+        "whole game: peak %.1f MB (limit %.0f MB); heap in use, the last five of %d battles "
+        "against the five before: %+.1f kB (limit %.0f kB)\n",
         peak_mb, kPeakLimitMb, battles, growth, kGrowthLimitKb);
     if (peak_mb > kPeakLimitMb || growth > kGrowthLimitKb || !ok) {
         std::fprintf(stderr, "game memory: over the limits\n");
