@@ -67,7 +67,7 @@ void mix_two(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b, st
 // 2^16, and o = Σ (word >> 8) is the odd sum alone, so t − (o << 8) is the even sum (below
 // 2^16 for up to 257 sources). Both sums less the bias 128 × (count − 1) fit a signed lane,
 // and the unsigned pack is the clamp to 0..255. The sums start at −bias (o) and −257 × bias
-// (t), which leaves t − (o << 8) at the even sum less the bias with no work after the loop.
+// (t), so t − (o << 8) comes out as the even sum less the bias without a subtraction of its own.
 // N > 0 fixes the count so the loop is unrolled and the pointers stay in registers.
 
 // The biased even and odd sums of K consecutive 16-byte vectors from offset i; each source
