@@ -102,7 +102,7 @@ QRect cross_cell(int column, int row) {
 
 BattleScreen::BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
                            QWidget* parent)
-    : ScreenPage(QStringLiteral("【ルミナリア】 ver1.2"), QSize(725, 493), parent),
+    : ScreenPage(QString::fromUtf8(kCaption), QSize(725, 493), parent),
       gs_(gs),
       dialogs_(dialogs),
       pictures_(gs.game_dir / "cg"),

@@ -30,6 +30,9 @@ class KeyNav;
 class BattleScreen : public ScreenPage, public Pacing {
     Q_OBJECT
   public:
+    // The window caption while the battle screen (or the title over it) shows.
+    static inline const char* const kCaption = "【ルミナリア】 ver1.2";
+
     BattleScreen(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens,
                  QWidget* parent = nullptr);
 

@@ -1,8 +1,10 @@
 #include "shell/app.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include "shell/qt_dialogs.h"
 #include "shell/router.h"
 #include "shell/shell_model.h"
+#include "shell/start_trace.h"
 #include "shell/title_box.h"
 #include "sound/game_pads.h"
 #include "sound/music_player.h"
@@ -26,6 +29,7 @@
 #include "ui/guide_view.h"
 #include "ui/pad_keys.h"
 #include "ui/picture_filter.h"
+#include "ui/screen_page.h"
 #include "ui/settings_dialog.h"
 
 namespace lum {
@@ -38,6 +42,7 @@ App::App(Options options)
     gs_.game_dir = options.game_dir;
     gs_.save_dir = options.save_dir;
     installed_ = options.installed;
+    icon_name_ = options.icon_name;
     // Before the screens: the battle screen still reads its own remembered slider after this.
     settings_to_state(settings_, gs_);
     window_ = std::make_unique<MainWindow>(QSize(kGameWidth, kGameHeight));
@@ -47,18 +52,25 @@ App::App(Options options)
     else
         apply_scaling();
     set_smooth_pictures(settings_.smooth_scaling);
+    trace_start("main window");
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(window_.get());
     if (sound_) proxy_.attach(sound_.get());
     router_ = std::make_unique<Router>(*window_);
     shell_ = std::make_unique<ShellModel>(gs_, *dialogs_, proxy_, *router_);
 
-    // The game's order: battle screen, result dialog, travel screen, story screen. Only the
-    // battle screen (with the title box) is needed for the first paint.
-    battle_ = new BattleScreen(gs_, *dialogs_, proxy_, *router_);
-    router_->add(ScreenId::battle, battle_);
-    add_shell_controls();
+    // The game's order: battle screen, result dialog, travel screen, story screen. The first
+    // paint shows only the title, which covers the whole battle screen: it goes up on a bare
+    // page of the battle screen's size and caption, and the battle screen, whose panels take
+    // longer to make than everything else before that paint, is made right after it.
+    title_page_ =
+        new ScreenPage(QString::fromUtf8(BattleScreen::kCaption), QSize(kGameWidth, kGameHeight));
+    router_->add(ScreenId::battle, title_page_);
+    start_box_ = new TitleBox(*shell_, title_page_);
+    start_box_->on_settings = [this] { open_settings(); };
+    trace_start("title box");
     router_->add_lazy(ScreenId::result, [this] {
-        return new ResultDialog(gs_, proxy_, *router_, battle_->model().widgets().result_caption);
+        return new ResultDialog(gs_, proxy_, *router_,
+                                battle_screen().model().widgets().result_caption);
     });
     router_->add_lazy(ScreenId::travel, [this] {
         auto* travel = new TravelScreen(gs_, *dialogs_, proxy_, *router_, battle_starts());
@@ -77,7 +89,6 @@ App::App(Options options)
         remember_settings();
         return true;
     };
-    guide_ = new GuideView(gs_, window_.get());
     window_->on_help = [this] { toggle_guide(); };
     auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), window_.get());
     f2->setContext(Qt::ApplicationShortcut);
@@ -94,9 +105,8 @@ App::~App() {
     sound_.reset();
 }
 
-// The title box and the shell's developer buttons lie on the battle screen, which knows
-// nothing of the shell.
-void App::add_shell_controls() {
+// The shell's developer buttons lie on the battle screen, which knows nothing of the shell.
+void App::add_developer_buttons() {
     ShellModel& m = *shell_;
     BattleScreen& b = *battle_;
     b.BitBtn2 = b.developer_button("BitBtn2", "ＴＲＡＶＥＬ", 2, [&m] { m.BitBtn2Click(); });
@@ -110,14 +120,42 @@ void App::add_shell_controls() {
         {"Button13", "過去+"}, {"Button14", "速さ+"}};
     for (int k = 0; k < 10; ++k)
         b.developer_button(raises[k][0], raises[k][1], 8 + k, [&m, k] { m.raise_attr(k); });
+}
 
-    start_box_ = new TitleBox(m, battle_);
+// The battle screen takes the title page's place (and the title box) as it is: showing or
+// not, with the key focus where it was.
+void App::make_battle_screen() {
+    if (battle_) return;
+    battle_ = new BattleScreen(gs_, *dialogs_, proxy_, *router_);
+    add_developer_buttons();
+    // The window's focus child, which it keeps while another window is active.
+    QWidget* focus = window_->focusWidget();
+    const bool title_focus = focus && start_box_->isAncestorOf(focus);
+    const bool title_shown = !start_box_->isHidden();
+    start_box_->setParent(battle_);
+    start_box_->move(0, 0);
+    start_box_->setVisible(title_shown);
     start_box_->raise();
-    start_box_->on_settings = [this] { open_settings(); };
+    const bool showing = router_->visible(ScreenId::battle);
+    router_->replace(ScreenId::battle, battle_)->deleteLater();
+    title_page_ = nullptr;
+    if (showing) battle_->FormShow();
+    if (title_focus) focus->setFocus();
+}
+
+// Made after the first paint, or when first asked for.
+GuideView& App::guide() {
+    if (!guide_) guide_ = new GuideView(gs_, window_.get());
+    return *guide_;
+}
+
+BattleScreen& App::battle_screen() {
+    make_battle_screen();
+    return *battle_;
 }
 
 BattleModel& App::battle_model() {
-    return battle_->model();
+    return battle_screen().model();
 }
 
 // The battles the travel places start: the battle screen's model sets them up and runs them.
@@ -250,12 +288,12 @@ void App::open_guide() {
     const auto id = router_->current();
     if (!id) return;
     const bool title = *id == ScreenId::battle && start_box_ && start_box_->isVisible();
-    guide_->open_over(router_->page(*id), GuideModel::page_for(*id, title));
+    guide().open_over(router_->page(*id), GuideModel::page_for(*id, title));
 }
 
 void App::toggle_guide() {
-    if (guide_->is_open())
-        guide_->close_guide();
+    if (guide().is_open())
+        guide().close_guide();
     else
         open_guide();
 }
@@ -263,6 +301,7 @@ void App::toggle_guide() {
 bool App::eventFilter(QObject* obj, QEvent* e) {
     if (e->type() == QEvent::Paint && !first_painted_) {
         first_painted_ = true;
+        trace_start("first paint");
         qApp->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] { finish_start(); });
     }
@@ -271,9 +310,18 @@ bool App::eventFilter(QObject* obj, QEvent* e) {
 
 void App::finish_start() {
     if (!started_) return;
+    make_battle_screen();
+    trace_start("battle screen");
+    start_box_->name_for_assistive_technology();
+    guide();
+    if (!icon_name_.empty())
+        QApplication::setWindowIcon(QIcon::fromTheme(QString::fromStdString(icon_name_)));
     start_sound();
+    trace_start("sound started");
     start_pads();
+    trace_start("game pads");
     router_->create_all();
+    trace_start("other screens made");
 }
 
 void App::start_pads() {
@@ -291,6 +339,7 @@ bool App::start() {
     std::vector<std::string> notices;
     try {
         notices = shell_->FormCreate();
+        trace_start("load_game");
     } catch (const DataError& e) {
         dialogs_->inform(std::string("ゲームのデータを読み込めませんでした。\r") + e.what());
         return false;

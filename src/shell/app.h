@@ -25,6 +25,7 @@ class TitleBox;
 class PadKeys;
 class GamePads;
 class GuideView;
+class ScreenPage;
 
 // The program: the one game state, the one window, the four screens in their creation order,
 // the router through which every switch goes, and the sound front.
@@ -41,14 +42,18 @@ class App : public QObject {
         int zoom_once = 0;                 // --zoom: this run's zoom, until the settings change it
         // Where changed settings are written; null keeps them for this run (tests).
         std::unique_ptr<SettingsStore> settings_store;
+        // The window icon's name in the icon theme, set after the first paint (the theme's
+        // lookup is slow); empty: none.
+        std::string icon_name;
     };
 
     explicit App(Options options);
     ~App() override;
 
-    // Battle screen creation and the first show. A data fault is shown in a message box
-    // naming the file and the reason; then false is returned and nothing has been saved.
-    // The other three screens and the sound device follow right after the first paint.
+    // The game's start (load_game) and the first show of the title. A data fault is shown in a
+    // message box naming the file and the reason; then false is returned and nothing has been
+    // saved. The battle screen under the title, the other three screens and the sound device
+    // follow right after the first paint.
     bool start();
     // Makes what start() left for after the first paint (also done on demand).
     void finish_start();
@@ -59,7 +64,7 @@ class App : public QObject {
     ShellModel& shell() { return *shell_; }
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
-    BattleScreen& battle_screen() { return *battle_; }
+    BattleScreen& battle_screen();
     // `start_box`: the title box, laid over the battle screen at start.
     TitleBox& start_box() { return *start_box_; }
     // How the travel screen starts battles (it is a BattleStarter).
@@ -76,7 +81,7 @@ class App : public QObject {
     // 「ヘルプ」 open it, F1 again or Esc closes it.
     void open_guide();
     void toggle_guide();
-    GuideView& guide() { return *guide_; }
+    GuideView& guide();
     // Puts settings in force at once (the speeds into the game state, the sound levels, the
     // output and SoundFont, full screen) and writes them to the store.
     void apply_settings(const PlayerSettings& s);
@@ -86,7 +91,8 @@ class App : public QObject {
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
-    void add_shell_controls();
+    void add_developer_buttons();
+    void make_battle_screen();
     void start_sound();
     void start_pads();
     void restart_sound();
@@ -104,10 +110,12 @@ class App : public QObject {
     std::unique_ptr<Router> router_;
     std::unique_ptr<ShellModel> shell_;
     BattleScreen* battle_ = nullptr;
+    ScreenPage* title_page_ = nullptr;  // holds the title until the battle screen is made
     TitleBox* start_box_ = nullptr;
     GuideView* guide_ = nullptr;
     bool installed_ = false;
     bool zoom_once_ = false;
+    std::string icon_name_;
     PlayerSettings settings_;
     std::unique_ptr<SettingsStore> store_;
     bool settings_open_ = false;

@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
-#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "shell/main_window.h"
 #include "shell/qt_settings_store.h"
 #include "shell/shell_model.h"
+#include "shell/start_trace.h"
 #include "shell/title_box.h"
 #include "state/save_location.h"
 #include "state/window_scale.h"
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     // A write past the file-size limit must fail as an error the save can report, not end the
     // game with the progress since the last save.
     std::signal(SIGXFSZ, SIG_IGN);
+    lum::trace_start("main");
     std::string scene, battle;
     int zoom = 0;  // from the command line; 0: the settings' own
     bool print_save_dir = false;
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
                           "\rに保存します。");
     }
 
+    lum::trace_start("save folder");
     // The settings come first: a fault in them is told before the window shows.
     auto store = std::make_unique<lum::QtSettingsStore>(lum::default_settings_file());
     lum::LoadedSettings loaded = lum::load_settings(*store, [](const std::string& f) {
@@ -118,10 +120,11 @@ int main(int argc, char** argv) {
     if (!loaded.complaint.empty())
         std::fprintf(stderr, "luminaria: settings: %s\n", loaded.complaint.c_str());
 
+    lum::trace_start("settings");
     QApplication qapp(argc, argv);
+    lum::trace_start("QApplication");
     QApplication::setApplicationName(QStringLiteral("ルミナリア"));
     QGuiApplication::setDesktopFileName(QStringLiteral(LUM_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(LUM_APP_ID)));
     QFont font(QStringLiteral("IPAGothic"));
     font.setPixelSize(12);
     QApplication::setFont(font);
@@ -129,16 +132,19 @@ int main(int argc, char** argv) {
     lum::App::Options options;
     options.game_dir = game_dir;
     options.installed = installed;
+    options.icon_name = LUM_APP_ID;
     if (!where.portable) options.save_dir = where.folder;
     options.settings = loaded.values;
     options.zoom_once = zoom;
     options.settings_store = std::move(store);
     lum::App app(std::move(options));
+    lum::trace_start("screens made");
 
     ShownReporter reporter;
     if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
     if (!app.start()) return 1;
+    lum::trace_start("shown");
     for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     if (!battle.empty()) {

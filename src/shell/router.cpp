@@ -33,6 +33,20 @@ ScreenPage* Router::page(ScreenId id) {
     return nullptr;
 }
 
+ScreenPage* Router::replace(ScreenId id, ScreenPage* page) {
+    ScreenPage* old = pages_[id];
+    add(id, page);
+    if (old && old->isVisibleTo(&window_)) {
+        window_.centre(page);
+        page->show();
+        page->raise();
+        old->hide();
+    } else {
+        page->hide();
+    }
+    return old;
+}
+
 bool Router::visible(ScreenId id) const {
     auto it = pages_.find(id);
     return it != pages_.end() && it->second->isVisibleTo(&window_);

@@ -25,6 +25,9 @@ class Router : public Screens {
     // Makes every screen not made yet, in the order they were added.
     void create_all();
     ScreenPage* page(ScreenId id);
+    // Puts `page` in the place of the one made for `id` (and returns that one): shown in its
+    // stead when it was showing, without the show steps of either.
+    ScreenPage* replace(ScreenId id, ScreenPage* page);
 
     void show(ScreenId id) override;
     void hide(ScreenId id) override;

@@ -31,7 +31,6 @@ QPushButton* make_button(const QString& caption, QRect r, QWidget* parent) {
 
 TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(model) {
     setObjectName("start_box");
-    setAccessibleName(QStringLiteral("スターター"));
     setGeometry(0, 0, 725, 493);
 
     auto* title = new QLabel(QStringLiteral("ルミナリア"), this);
@@ -95,6 +94,10 @@ TitleBox::TitleBox(ShellModel& model, QWidget* parent) : QFrame(parent), model_(
         refresh();
     });
     refresh();
+}
+
+void TitleBox::name_for_assistive_technology() {
+    setAccessibleName(QStringLiteral("スターター"));
 }
 
 void TitleBox::refresh() {

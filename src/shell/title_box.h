@@ -18,6 +18,10 @@ class TitleBox : public QFrame {
 
     // Copies the model's visible state into the widgets.
     void refresh();
+    // The box's name for screen readers. Called after the first paint: the first accessible
+    // name set starts Qt's accessibility bridge (a D-Bus connection under X11), which took
+    // longer than making the whole title.
+    void name_for_assistive_technology();
 
     QPushButton* Button1 = nullptr;   // "最初からする"
     QPushButton* Button2 = nullptr;   // "コンティニュー"

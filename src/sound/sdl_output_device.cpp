@@ -75,9 +75,11 @@ int SdlOutputDevice::open(int device_id, const mix::WaveFormat& format, mix::Blo
     want.freq = static_cast<int>(format.samples_per_sec);
     want.format = AUDIO_U8;
     want.channels = static_cast<Uint8>(format.channels);
-    // About 10 ms per callback: small enough not to add to the mixer's own latency.
+    // About 3 ms per callback (128 frames at 44100 Hz): SDL's buffer adds to every sound's
+    // delay on top of the mixer's blocks, and the mixer's queued blocks are the reserve
+    // against a late wake-up, so SDL's own buffer need not be one.
     Uint16 frames = 64;
-    while (frames < format.samples_per_sec / 100) frames = static_cast<Uint16>(frames * 2);
+    while (frames < format.samples_per_sec / 400) frames = static_cast<Uint16>(frames * 2);
     want.samples = frames;
     want.callback = &SdlOutputDevice::callback;
     want.userdata = this;

@@ -95,6 +95,30 @@ class ShellTest : public QObject {
         QVERIFY(h.app->battle_screen().BitBtn2->x() >= 725);
     }
 
+    // The first paint waits for nothing beneath the title: it lies on a bare page of the
+    // battle screen's size and caption, and the battle screen takes that page's place after
+    // the paint, with the title and its keys as they were.
+    void theBattleScreenComesUnderTheTitleAfterTheFirstPaint() {
+        Harness h(make_game_dir("under"));
+        QVERIFY(h.app->start());
+        ScreenPage* bare = h.app->router().page(ScreenId::battle);
+        QVERIFY(!qobject_cast<BattleScreen*>(bare));
+        QCOMPARE(h.title().parentWidget(), bare);
+        QCOMPARE(h.app->window().focusWidget(), h.title().Button2);
+        QVERIFY(h.title().accessibleName().isEmpty());
+        h.app->finish_start();
+        BattleScreen* battle = &h.app->battle_screen();
+        QCOMPARE(h.app->router().page(ScreenId::battle), battle);
+        QCOMPARE(h.title().parentWidget(), battle);
+        QCOMPARE(h.title().geometry(), QRect(0, 0, 725, 493));
+        QVERIFY(h.title().isVisible());
+        QVERIFY(h.shows(ScreenId::battle));
+        QCOMPARE(h.visible_count(), 1);
+        QCOMPARE(h.window_title(), QStringLiteral("【ルミナリア】 ver1.2"));
+        QCOMPARE(h.app->window().focusWidget(), h.title().Button2);
+        QCOMPARE(h.title().accessibleName(), QStringLiteral("スターター"));
+    }
+
     void endingButtonsShowOnlyAtClearMark100() {
         Harness h(make_game_dir("clear", set_clear_mark_100));
         QVERIFY(h.app->start());

@@ -61,28 +61,73 @@ void mix_two(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b, st
     }
 }
 
-// More sources: sum in 16 bits (no overflow below 257 sources), take away the 128 × (count − 1)
-// bias, and let the unsigned pack do the clamp to 0..255.
-void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bias = _mm_set1_epi16(static_cast<short>(128 * (count - 1)));
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        __m128i lo = zero, hi = zero;
-        for (int s = 0; s < count; ++s) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources[s] + i));
-            lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
-            hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
+// Three or more sources in one pass over the output, every source read once. A 16-bit lane
+// holds two output bytes; widening each source to 16 bits would cost two shuffles a vector.
+// Instead the lanes are summed as they are: t = Σ word = (even sum) + 256 × (odd sum) modulo
+// 2^16, and o = Σ (word >> 8) is the odd sum alone, so t − (o << 8) is the even sum (below
+// 2^16 for up to 257 sources). Both sums less the bias 128 × (count − 1) fit a signed lane,
+// and the unsigned pack is the clamp to 0..255. The sums start at −bias (o) and −257 × bias
+// (t), so t − (o << 8) comes out as the even sum less the bias without a subtraction of its own.
+// N > 0 fixes the count so the loop is unrolled and the pointers stay in registers.
+
+// The biased even and odd sums of K consecutive 16-byte vectors from offset i; each source
+// pointer is read once for all K.
+template <int N, int K>
+inline void sum_lanes(const std::uint8_t* const* src, int count, std::size_t i, __m128i* even,
+                      __m128i* odd) {
+    const int c = N > 0 ? N : count;
+    const int bias = 128 * (c - 1);
+    __m128i t[K], o[K];
+    for (int k = 0; k < K; ++k) {
+        t[k] = _mm_set1_epi16(static_cast<short>(-257 * bias));
+        o[k] = _mm_set1_epi16(static_cast<short>(-bias));
+    }
+#pragma GCC unroll 8
+    for (int s = 0; s < c; ++s) {
+        const std::uint8_t* p = src[s] + i;
+        for (int k = 0; k < K; ++k) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            t[k] = _mm_add_epi16(t[k], v);
+            o[k] = _mm_add_epi16(o[k], _mm_srli_epi16(v, 8));
         }
-        lo = _mm_sub_epi16(lo, bias);
-        hi = _mm_sub_epi16(hi, bias);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
     }
-    for (; i < n; ++i) {
-        int sum = 128;
-        for (int s = 0; s < count; ++s) sum += sources[s][i] - 128;
-        out[i] = static_cast<std::uint8_t>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
+    for (int k = 0; k < K; ++k) {
+        even[k] = _mm_sub_epi16(t[k], _mm_slli_epi16(o[k], 8));
+        odd[k] = o[k];
     }
+}
+
+inline std::uint8_t mix_byte(const std::uint8_t* const* src, int count, std::size_t i) {
+    int sum = 128;
+    for (int s = 0; s < count; ++s) sum += src[s][i] - 128;
+    return static_cast<std::uint8_t>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
+}
+
+template <int N>
+void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
+    const int c = N > 0 ? N : count;
+    const std::uint8_t* src[N > 0 ? N : 256];
+    for (int s = 0; s < c; ++s) src[s] = sources[s];
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m128i ev[2], od[2];
+        sum_lanes<N, 2>(src, c, i, ev, od);
+        // Packing both vectors' even sums, then their odd sums, lines the bytes up for two
+        // interleaves: the first vector's 16 bytes, then the second's.
+        __m128i e = _mm_packus_epi16(ev[0], ev[1]);
+        __m128i o = _mm_packus_epi16(od[0], od[1]);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(e, o));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16), _mm_unpackhi_epi8(e, o));
+    }
+    if (i + 16 <= n) {
+        __m128i ev, od;
+        sum_lanes<N, 1>(src, c, i, &ev, &od);
+        __m128i p = _mm_packus_epi16(ev, od);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_unpacklo_epi8(p, _mm_srli_si128(p, 8)));
+        i += 16;
+    }
+    for (; i < n; ++i) out[i] = mix_byte(src, c, i);
 }
 
 // The same two kernels 32 bytes at a time, for processors that have AVX2.
@@ -103,29 +148,62 @@ __attribute__((target("avx2"))) void mix_two_avx2(std::uint8_t* out, const std::
     mix_two(out + i, a + i, b + i, n - i);
 }
 
+template <int N, int K>
+__attribute__((target("avx2"))) inline void sum_lanes_avx2(const std::uint8_t* const* src,
+                                                           int count, std::size_t i, __m256i* even,
+                                                           __m256i* odd) {
+    const int c = N > 0 ? N : count;
+    const int bias = 128 * (c - 1);
+    __m256i t[K], o[K];
+    for (int k = 0; k < K; ++k) {
+        t[k] = _mm256_set1_epi16(static_cast<short>(-257 * bias));
+        o[k] = _mm256_set1_epi16(static_cast<short>(-bias));
+    }
+#pragma GCC unroll 8
+    for (int s = 0; s < c; ++s) {
+        const std::uint8_t* p = src[s] + i;
+        for (int k = 0; k < K; ++k) {
+            __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+            t[k] = _mm256_add_epi16(t[k], v);
+            o[k] = _mm256_add_epi16(o[k], _mm256_srli_epi16(v, 8));
+        }
+    }
+    for (int k = 0; k < K; ++k) {
+        even[k] = _mm256_sub_epi16(t[k], _mm256_slli_epi16(o[k], 8));
+        odd[k] = o[k];
+    }
+}
+
+template <int N>
 __attribute__((target("avx2"))) void mix_many_avx2(std::uint8_t* out,
                                                    const std::uint8_t* const* sources, int count,
                                                    std::size_t n) {
-    const __m256i bias = _mm256_set1_epi16(static_cast<short>(128 * (count - 1)));
+    const int c = N > 0 ? N : count;
+    const std::uint8_t* src[N > 0 ? N : 256];
+    for (int s = 0; s < c; ++s) src[s] = sources[s];
     std::size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        __m256i lo = _mm256_setzero_si256(), hi = _mm256_setzero_si256();
-        for (int s = 0; s < count; ++s) {
-            // Zero-extended halves; pack below undoes the lane split of the unpack.
-            __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sources[s] + i));
-            lo = _mm256_add_epi16(lo, _mm256_unpacklo_epi8(v, _mm256_setzero_si256()));
-            hi = _mm256_add_epi16(hi, _mm256_unpackhi_epi8(v, _mm256_setzero_si256()));
-        }
-        lo = _mm256_sub_epi16(lo, bias);
-        hi = _mm256_sub_epi16(hi, bias);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+    for (; i + 64 <= n; i += 64) {
+        __m256i ev[2], od[2];
+        sum_lanes_avx2<N, 2>(src, c, i, ev, od);
+        // The packs and unpacks work within 128-bit halves, where the SSE2 order holds.
+        __m256i e = _mm256_packus_epi16(ev[0], ev[1]);
+        __m256i o = _mm256_packus_epi16(od[0], od[1]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_unpacklo_epi8(e, o));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 32), _mm256_unpackhi_epi8(e, o));
     }
     if (i < n) {
-        const std::uint8_t* rest[256];
-        for (int s = 0; s < count; ++s) rest[s] = sources[s] + i;
-        mix_many(out + i, rest, count, n - i);
+        for (int s = 0; s < c; ++s) src[s] += i;
+        mix_many<N>(out + i, src, c, n - i);
     }
 }
+
+// By count: 3..8 (the mixer's eight channels) fixed, more through the general loop.
+constexpr MixFn many_sse2[9] = {&mix_many<0>, nullptr,      nullptr,
+                                &mix_many<3>, &mix_many<4>, &mix_many<5>,
+                                &mix_many<6>, &mix_many<7>, &mix_many<8>};
+constexpr MixFn many_avx2[9] = {&mix_many_avx2<0>, nullptr,           nullptr,
+                                &mix_many_avx2<3>, &mix_many_avx2<4>, &mix_many_avx2<5>,
+                                &mix_many_avx2<6>, &mix_many_avx2<7>, &mix_many_avx2<8>};
 
 void mix_sse2(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
     if (count <= 1 || count > 256) {
@@ -133,7 +211,7 @@ void mix_sse2(std::uint8_t* out, const std::uint8_t* const* sources, int count, 
     } else if (count == 2) {
         mix_two(out, sources[0], sources[1], n);
     } else {
-        mix_many(out, sources, count, n);
+        many_sse2[count < 9 ? count : 0](out, sources, count, n);
     }
 }
 
@@ -143,7 +221,7 @@ void mix_avx2(std::uint8_t* out, const std::uint8_t* const* sources, int count, 
     } else if (count == 2) {
         mix_two_avx2(out, sources[0], sources[1], n);
     } else {
-        mix_many_avx2(out, sources, count, n);
+        many_avx2[count < 9 ? count : 0](out, sources, count, n);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -60,6 +61,67 @@ TEST(MixKernel, EveryKernelEqualsTheScalarRuleForEveryCountAndLength) {
             for (const MixKernel& k : mix_kernels()) {
                 k.fn(got.data(), ptrs.data(), count, n);
                 ASSERT_EQ(got, ref) << k.name << ", " << count << " sources, " << n << " bytes";
+            }
+        }
+    }
+}
+
+// Runs of the extreme bytes, the sums that land on each side of both clamps, and bytes that
+// carry from one byte of a 16-bit lane into the next, at every length from 1 to 130 (so every
+// tail of every vector width), with the output and each source misaligned differently. The
+// bytes around the output must stay untouched.
+TEST(MixKernel, EveryKernelEqualsTheRuleAtTheEdgesAndLeavesTheBytesAroundAlone) {
+    std::mt19937 gen(11);
+    const std::uint8_t edge[] = {0x00, 0x01, 0x7F, 0x80, 0x81, 0xFE, 0xFF};
+    for (int count : {1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 256}) {
+        for (int pattern = 0; pattern < 7; ++pattern) {
+            const std::size_t len = 256;
+            std::vector<std::vector<std::uint8_t>> srcs(count, std::vector<std::uint8_t>(len + 8));
+            for (int s = 0; s < count; ++s) {
+                for (std::size_t i = 0; i < srcs[s].size(); ++i) {
+                    std::uint8_t& b = srcs[s][i];
+                    switch (pattern) {
+                        case 0:
+                            b = 0x00;
+                            break;
+                        case 1:
+                            b = 0x80;
+                            break;
+                        case 2:
+                            b = 0xFF;
+                            break;
+                        // Even bytes high, odd bytes low: the even sums carry into the odd.
+                        case 3:
+                            b = i % 2 == 0 ? 0xFF : 0x00;
+                            break;
+                        // The first source sweeps every byte against full-scale others, so
+                        // the sum crosses each clamp one step at a time.
+                        case 4:
+                            b = s == 0 ? static_cast<std::uint8_t>(i % 256) : 0xFF;
+                            break;
+                        case 5:
+                            b = s == 0 ? static_cast<std::uint8_t>(i % 256) : 0x00;
+                            break;
+                        default:
+                            b = edge[gen() % 7];
+                            break;
+                    }
+                }
+            }
+            for (std::size_t n = 1; n <= 130; ++n) {
+                std::vector<const std::uint8_t*> ptrs;
+                for (int s = 0; s < count; ++s) ptrs.push_back(srcs[s].data() + (s + n) % 7);
+                std::vector<std::uint8_t> ref(n);
+                mix_sources_scalar(ref.data(), ptrs.data(), count, n);
+                for (const MixKernel& k : mix_kernels()) {
+                    std::vector<std::uint8_t> got(n + 4, 0x5A);
+                    k.fn(got.data() + 1, ptrs.data(), count, n);
+                    ASSERT_TRUE(std::equal(ref.begin(), ref.end(), got.begin() + 1))
+                        << k.name << ", " << count << " sources, pattern " << pattern << ", " << n
+                        << " bytes";
+                    ASSERT_EQ(got[0], 0x5A) << k.name;
+                    ASSERT_EQ(got[n + 1], 0x5A) << k.name << ", " << count << " sources, " << n;
+                }
             }
         }
     }
