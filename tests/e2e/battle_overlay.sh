@@ -27,18 +27,21 @@ menu_up() {
   [ "$(convert "$1" -crop 1x1+460+24 +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)" != "16,16,24" ]
 }
 # "hx hy ex ey": the hero's square (its acting frame's corner, 2 pixels below a square's top)
-# and a square with another HP label (white figures through the label's middle, 59 below).
+# and a square with another HP label (white figures in the label's rows, 56 to 61 below; one
+# row alone can miss a "9/9", whose nines are open there).
 squares() {
   local rows=()
   for r in 0 1 2 3 4; do
     rows+=( \( -clone 0 -crop 448x1+1+$((64 * r + 3)) +repage \) )
-    rows+=( \( -clone 0 -crop 448x1+1+$((64 * r + 60)) +repage \) )
+    for d in 57 58 59 60 61 62; do
+      rows+=( \( -clone 0 -crop 448x1+1+$((64 * r + d)) +repage \) )
+    done
   done
   convert "$1" "${rows[@]}" -delete 0 -append txt:- | awk -F'[,:() ]+' '
-    NR > 1 { x = $1; line = $2; r = $3; g = $4; b = $5; w = int(line / 2); c = int(x / 64)
+    NR > 1 { x = $1; line = $2; r = $3; g = $4; b = $5; w = int(line / 7); c = int(x / 64)
              dx = x % 64
-             if (line % 2 == 0 && dx == 8 && r == 120 && g == 230 && b == 255) { hx = c; hy = w }
-             if (line % 2 == 1 && dx >= 10 && dx < 50 && r > 235 && g > 235 && b > 235) white[c "," w]++ }
+             if (line % 7 == 0 && dx == 8 && r == 120 && g == 230 && b == 255) { hx = c; hy = w }
+             if (line % 7 != 0 && dx >= 10 && dx < 50 && r > 235 && g > 235 && b > 235) white[c "," w]++ }
     END { ex = -1; ey = -1
           for (k in white) if (white[k] > 1) { split(k, p, ","); if (p[1] != hx || p[2] != hy) { ex = p[1]; ey = p[2] } }
           print (hx == "" ? -1 : hx), (hy == "" ? -1 : hy), ex, ey }'
@@ -66,7 +69,9 @@ for _ in $(seq 1 400); do
   if menu_up shot.png; then
     xdotool mousemove $((ox + 700)) $((oy + 480))   # the pointer off the board and menus
     read -r hx hy ex ey < <(squares shot.png)
+    echo "hero $hx,$hy enemy $ex,$ey" >> moves.txt
     if [ "$hx" -ge 0 ] && [ "$ex" -ge 0 ] && [ "$ey" -eq "$hy" ] && [ "$ex" -eq $((hx - 1)) ]; then
+      echo strike >> moves.txt
       xdotool key 2; sleep 0.3; xdotool key Return; sleep 0.3; xdotool key Return
     else
       # 正拳突き strikes the square in front (to the left): get to the enemy's right.
@@ -80,6 +85,7 @@ for _ in $(seq 1 400); do
       elif [ "$hy" -lt "$ey" ]; then step=Down
       elif [ "$hy" -gt "$ey" ]; then step=Up
       fi
+      echo "$step" >> moves.txt
       xdotool key 1; sleep 0.3; xdotool key "$step"; sleep 0.3
       # A blocked step leaves the panel open: close it and wait the turn out.
       xdotool key Escape; sleep 0.2; xdotool key 6
@@ -88,7 +94,7 @@ for _ in $(seq 1 400); do
   fi
   sleep 0.05
 done
-[ $found -eq 1 ] || cp shot.png "$2/battle_overlay_failed.png"
+[ $found -eq 1 ] || { cp shot.png "$2/battle_overlay_failed.png"; cp moves.txt "$2/battle_overlay_moves.txt"; }
 close_game $pid "$win" game.log
 [ $found -eq 1 ] || { echo "no amount floated"; exit 1; }
 INNER
