@@ -1,8 +1,8 @@
 // Mixing throughput over one 4096-byte block for 1 to 8 sources: the vector kernel in use
-// (and the SSE2 kernel, for processors without AVX2) against the byte rule, SDL's own U8 mixer
-// doing the same mix, and memcpy of the output bytes. Prints the ratios of the run at the end,
-// with the share of the memory bound: a mix of n sources reads n blocks and writes one, so it
-// can run at best at 2 / (n + 1) of memcpy, which reads one and writes one.
+// (and the AVX2 and SSE2 kernels, for processors without AVX-512 or AVX2) against the byte rule,
+// SDL's own U8 mixer doing the same mix, and memcpy of the output bytes. Prints the ratios of the
+// run at the end, with the share of the memory bound: a mix of n sources reads n blocks and writes
+// one, so it can run at best at 2 / (n + 1) of memcpy, which reads one and writes one.
 
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
@@ -204,20 +204,23 @@ int main(int argc, char** argv) {
     const double mem = t("BM_memcpy"), mem_sse2 = t("BM_copy_sse2");
     std::printf("\nkernel: %s, %zu-byte block; bound = 2 / (sources + 1) of memcpy\n",
                 lum::mix::mix_kernel_name(), kBytes);
-    std::printf("%-8s %12s %10s %10s %10s %10s %12s\n", "sources", "CPU ns/block", "vs scalar",
-                "vs SDL", "vs memcpy", "of bound", "SSE2: bound");
+    std::printf("%-8s %12s %10s %10s %10s %10s %12s %12s\n", "sources", "CPU ns/block", "vs scalar",
+                "vs SDL", "vs memcpy", "of bound", "AVX2: bound", "SSE2: bound");
     std::printf(
-        "(SSE2: the SSE2 kernel against a 16-byte copy, %.1f ns, as memcpy runs without "
-        "AVX)\n",
+        "(AVX2: the AVX2 kernel against memcpy; SSE2: the SSE2 kernel against a 16-byte copy, "
+        "%.1f ns, as memcpy runs without AVX)\n",
         mem_sse2);
+    const lum::mix::MixFn avx2 = kernel("avx2");
     for (int n = 1; n <= 8; ++n) {
         std::string a = "/" + std::to_string(n);
         double v = t("BM_vector" + a), v2 = t("BM_sse2" + a);
         if (v <= 0) continue;
         const double vector_bound = of_bound(&lum::mix::mix_sources, n, &copy_memcpy);
+        const double avx2_bound = avx2 ? of_bound(avx2, n, &copy_memcpy) : 0.0;
         const double sse2_bound = v2 > 0 ? of_bound(kernel("sse2"), n, &copy_sse2) : 0.0;
-        std::printf("%-8d %12.1f %9.1fx %9.1fx %9.2fx %10.2f %12.2f\n", n, v,
-                    t("BM_scalar" + a) / v, t("BM_sdl" + a) / v, mem / v, vector_bound, sse2_bound);
+        std::printf("%-8d %12.1f %9.1fx %9.1fx %9.2fx %10.2f %12.2f %12.2f\n", n, v,
+                    t("BM_scalar" + a) / v, t("BM_sdl" + a) / v, mem / v, vector_bound, avx2_bound,
+                    sse2_bound);
     }
     benchmark::Shutdown();
     return 0;

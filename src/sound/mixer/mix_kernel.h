@@ -16,8 +16,8 @@ void mix_sources(std::uint8_t* out, const std::uint8_t* const* sources, int coun
 void mix_sources_scalar(std::uint8_t* out, const std::uint8_t* const* sources, int count,
                         std::size_t n);
 
-// Name of the kernel in use: "avx2" (chosen at start where the processor has it), "sse2", or
-// "scalar" (other machines, or a build with LUM_SCALAR_MIX).
+// Name of the kernel in use, chosen at start from what the processor has: "avx512bw", "avx2",
+// "sse2", or "scalar" (other machines, or a build with LUM_SCALAR_MIX).
 const char* mix_kernel_name();
 
 // Every kernel this build and processor can run, for tests that hold each to the rule.

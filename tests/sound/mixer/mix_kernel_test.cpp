@@ -43,7 +43,8 @@ TEST(MixKernel, EveryKernelEqualsTheScalarRuleForEveryCountAndLength) {
     std::mt19937 gen(7);
     std::uniform_int_distribution<int> byte(0, 255);
     for (int count = 0; count <= 8; ++count) {
-        for (std::size_t n : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 100u, 4096u}) {
+        for (std::size_t n :
+             {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 100u, 191u, 257u, 4096u}) {
             std::vector<std::vector<std::uint8_t>> srcs(count, std::vector<std::uint8_t>(n + 3));
             for (auto& s : srcs) {
                 for (auto& b : s) b = static_cast<std::uint8_t>(byte(gen));
