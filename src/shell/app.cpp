@@ -310,6 +310,20 @@ bool App::eventFilter(QObject* obj, QEvent* e) {
 
 void App::finish_start() {
     if (!started_) return;
+    if (load_pending_) {
+        load_pending_ = false;
+        // A click that came first has begun a game and read the save itself.
+        if (shell_->start_box_visible) {
+            std::vector<std::string> notices;
+            if (!load_for_title(&notices)) {
+                if (load_failed) load_failed();
+                return;
+            }
+            start_box_->refresh();
+            for (const auto& n : notices) dialogs_->inform(n);
+        }
+        if (after_load) after_load();
+    }
     make_battle_screen();
     trace_start("battle screen");
     start_box_->name_for_assistive_technology();
@@ -335,15 +349,22 @@ void App::start_pads() {
     pad_keys_ = new PadKeys(std::move(poll), window_.get());
 }
 
-bool App::start() {
-    std::vector<std::string> notices;
+bool App::load_for_title(std::vector<std::string>* notices) {
     try {
-        notices = shell_->FormCreate();
+        *notices = shell_->load_for_title();
         trace_start("load_game");
+        return true;
     } catch (const DataError& e) {
         dialogs_->inform(std::string("ゲームのデータを読み込めませんでした。\r") + e.what());
         return false;
     }
+}
+
+bool App::start(Load load) {
+    std::vector<std::string> notices;
+    shell_->show_title();
+    load_pending_ = load == Load::after_first_paint;
+    if (!load_pending_ && !load_for_title(&notices)) return false;
     started_ = true;
     router_->show(ScreenId::battle);
     start_box_->refresh();

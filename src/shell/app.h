@@ -2,7 +2,10 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "shell/sound_proxy.h"
 #include "state/game_state.h"
@@ -53,8 +56,13 @@ class App : public QObject {
     // The game's start (load_game) and the first show of the title. A data fault is shown in a
     // message box naming the file and the reason; then false is returned and nothing has been
     // saved. The battle screen under the title, the other three screens and the sound device
-    // follow right after the first paint.
-    bool start();
+    // follow right after the first paint. With `Load::after_first_paint` the title paints
+    // before the save is read: the load comes first in finish_start, then `after_load` runs,
+    // or after a data fault (told as above) `load_failed`, which the program's main ends with.
+    enum class Load { before_title, after_first_paint };
+    bool start(Load load = Load::before_title);
+    std::function<void()> after_load;
+    std::function<void()> load_failed;
     // Makes what start() left for after the first paint (also done on demand).
     void finish_start();
 
@@ -91,6 +99,8 @@ class App : public QObject {
     bool eventFilter(QObject* obj, QEvent* e) override;
 
   private:
+    // The save and tables read for the title; a fault is told and false returned.
+    bool load_for_title(std::vector<std::string>* notices);
     void add_developer_buttons();
     void make_battle_screen();
     void start_sound();
@@ -125,6 +135,7 @@ class App : public QObject {
     PadKeys* pad_keys_ = nullptr;
     bool started_ = false;
     bool first_painted_ = false;
+    bool load_pending_ = false;
 };
 
 }  // namespace lum

@@ -143,6 +143,17 @@ int main(int argc, char** argv) {
     ShownReporter reporter;
     if (qEnvironmentVariableIsSet("LUM_REPORT_SHOWN")) qapp.installEventFilter(&reporter);
 
+    // A plain start paints the title before the save is read; a scene or battle straight away
+    // needs the save first.
+    if (scene.empty() && battle.empty()) {
+        app.after_load = [&app, notices] {
+            for (const auto& n : notices) app.dialogs().inform(n);
+        };
+        app.load_failed = [] { QCoreApplication::exit(1); };
+        if (!app.start(lum::App::Load::after_first_paint)) return 1;
+        lum::trace_start("shown");
+        return QApplication::exec();
+    }
     if (!app.start()) return 1;
     lum::trace_start("shown");
     for (const auto& n : notices) app.dialogs().inform(n);

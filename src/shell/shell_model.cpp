@@ -8,13 +8,22 @@ ShellModel::ShellModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& s
     : gs_(gs), dialogs_(dialogs), sound_(sound), screens_(screens) {}
 
 std::vector<std::string> ShellModel::FormCreate() {
+    show_title();
+    return load_for_title();
+}
+
+void ShellModel::show_title() {
     gs_.rng.seed_from_clock();
     gs_.clear_mark = 0;
+    start_box_visible = true;
+    // Nothing is read yet: closing now must not write this empty state over the save.
+    gs_.save_on_close = false;
+}
+
+std::vector<std::string> ShellModel::load_for_title() {
     std::vector<std::string> notices = load_game(gs_);
     ed_b1_visible = ed_b2_visible = gs_.clear_mark == 100;
-    start_box_visible = true;
     sound_.play_music("spacial.mid");
-    gs_.save_on_close = false;
     return notices;
 }
 

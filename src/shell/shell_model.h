@@ -19,6 +19,11 @@ class ShellModel {
     // music, save_on_close := false. A data fault is thrown as DataError (the program ends).
     // Returns the notices of the load (e.g. a save restored from its backup).
     std::vector<std::string> FormCreate();
+    // FormCreate in two steps, for a title painted before the save is read: what needs no
+    // file (the seed, clear_mark := 0, the title, save_on_close := false), then the load,
+    // the ending buttons and the music (DataError as above).
+    void show_title();
+    std::vector<std::string> load_for_title();
 
     void Button1Click();  // "最初からする"
     void Button2Click();  // "コンティニュー"

@@ -119,6 +119,50 @@ class ShellTest : public QObject {
         QCOMPARE(h.title().accessibleName(), QStringLiteral("スターター"));
     }
 
+    // A plain start paints the title before the save is read. The load follows the first
+    // paint: the ending buttons of a cleared save, the title music and `after_load` come with
+    // it. A window closed before it writes nothing, and a data fault found by it is told.
+    void theTitlePaintsBeforeTheSaveIsRead() {
+        fs::path dir = make_game_dir("deferred", set_clear_mark_100);
+        const std::string before = file_bytes(dir / "dat" / "my.dat");
+        {
+            Harness h(dir);
+            int loads = 0;
+            h.app->after_load = [&] { ++loads; };
+            QVERIFY(h.app->start(App::Load::after_first_paint));
+            QVERIFY(h.title().isVisible());
+            QVERIFY(!h.title().ed_b1->isVisibleTo(&h.title()));
+            QVERIFY(h.sounds.empty());
+            QCOMPARE(h.app->window().focusWidget(), h.title().Button2);
+            QTRY_COMPARE(loads, 1);
+            QVERIFY(h.title().ed_b1->isVisibleTo(&h.title()));
+            QVERIFY(h.title().ed_b2->isVisibleTo(&h.title()));
+            QCOMPARE(h.app->state().clear_mark, 100);
+            QCOMPARE(h.sounds, std::vector<std::string>{"music:spacial.mid"});
+            QVERIFY(qobject_cast<BattleScreen*>(h.app->router().page(ScreenId::battle)));
+            QVERIFY(!h.app->state().save_on_close);
+        }
+        {
+            Harness h(dir);
+            QVERIFY(h.app->start(App::Load::after_first_paint));
+            QVERIFY(h.app->window().close());
+            QCOMPARE(file_bytes(dir / "dat" / "my.dat"), before);
+        }
+        std::ofstream(dir / "dat" / "job.dat", std::ios::binary) << "x\r\ny\r\n\r\n\r\nabc\r\n";
+        Harness h(dir);
+        bool failed = false;
+        h.app->load_failed = [&] { failed = true; };
+        QVERIFY(h.app->start(App::Load::after_first_paint));
+        QTRY_VERIFY(failed);
+        QCOMPARE(h.dialogs->log.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(h.dialogs->log[0]),
+                 QStringLiteral("inform:ゲームのデータを読み込めませんでした。\r") +
+                     QString::fromStdString((dir / "dat" / "job.dat").string()) +
+                     QStringLiteral(": line 5: \"abc\" is not a number"));
+        QVERIFY(!qobject_cast<BattleScreen*>(h.app->router().page(ScreenId::battle)));
+        QCOMPARE(file_bytes(dir / "dat" / "my.dat"), before);
+    }
+
     void endingButtonsShowOnlyAtClearMark100() {
         Harness h(make_game_dir("clear", set_clear_mark_100));
         QVERIFY(h.app->start());
