@@ -46,18 +46,25 @@ struct Sources {
     }
 };
 
-void run_kernel(benchmark::State& state, lum::mix::MixFn fn) {
-    Sources s(static_cast<int>(state.range(0)));
-    if (!fn) {
-        state.SkipWithError("no such kernel in this build");
-        return;
-    }
+// Times `mix(s)` over blocks of `n` sources, the output kept from being optimised away.
+template <class Mix>
+void run(benchmark::State& state, int n, Mix mix) {
+    Sources s(n);
     for (auto _ : state) {
-        fn(s.out, s.ptrs.data(), static_cast<int>(s.ptrs.size()), kBytes);
+        mix(s);
         benchmark::DoNotOptimize(s.out);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * kBytes);
+}
+
+void run_kernel(benchmark::State& state, lum::mix::MixFn fn) {
+    if (!fn) {
+        state.SkipWithError("no such kernel in this build");
+        return;
+    }
+    run(state, static_cast<int>(state.range(0)),
+        [fn](Sources& s) { fn(s.out, s.ptrs.data(), static_cast<int>(s.ptrs.size()), kBytes); });
 }
 
 lum::mix::MixFn kernel(const char* name) {
@@ -80,26 +87,15 @@ void BM_scalar(benchmark::State& state) {
 
 // SDL mixes one source into the output at a time: copy the first, mix in the others.
 void BM_sdl(benchmark::State& state) {
-    Sources s(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
+    run(state, static_cast<int>(state.range(0)), [](Sources& s) {
         std::memcpy(s.out, s.ptrs[0], kBytes);
-        for (std::size_t i = 1; i < s.ptrs.size(); ++i) {
+        for (std::size_t i = 1; i < s.ptrs.size(); ++i)
             SDL_MixAudioFormat(s.out, s.ptrs[i], AUDIO_U8, kBytes, SDL_MIX_MAXVOLUME);
-        }
-        benchmark::DoNotOptimize(s.out);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * kBytes);
+    });
 }
 
 void BM_memcpy(benchmark::State& state) {
-    Sources s(1);
-    for (auto _ : state) {
-        std::memcpy(s.out, s.ptrs[0], kBytes);
-        benchmark::DoNotOptimize(s.out);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * kBytes);
+    run(state, 1, [](Sources& s) { std::memcpy(s.out, s.ptrs[0], kBytes); });
 }
 
 // memcpy as a processor without AVX runs it: 16-byte loads and stores. The bound of the SSE2
@@ -115,13 +111,7 @@ __attribute__((optimize("no-tree-loop-distribute-patterns"))) void copy_sse2(std
 }
 
 void BM_copy_sse2(benchmark::State& state) {
-    Sources s(1);
-    for (auto _ : state) {
-        copy_sse2(s.out, s.ptrs[0], kBytes);
-        benchmark::DoNotOptimize(s.out);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * kBytes);
+    run(state, 1, [](Sources& s) { copy_sse2(s.out, s.ptrs[0], kBytes); });
 }
 
 // The fastest of seven repetitions: on a shared machine the others' load only ever adds time.

@@ -313,16 +313,13 @@ void App::finish_start() {
     if (load_pending_) {
         load_pending_ = false;
         // A click that came first has begun a game and read the save itself.
-        if (shell_->start_box_visible) {
-            std::vector<std::string> notices;
-            if (!load_for_title(&notices)) {
-                if (load_failed) load_failed();
-                return;
-            }
-            start_box_->refresh();
-            for (const auto& n : notices) dialogs_->inform(n);
+        std::vector<std::string> notices;
+        if (shell_->start_box_visible && !load_for_title(&notices)) {
+            if (load_failed) load_failed();
+            return;
         }
-        if (after_load) after_load();
+        start_box_->refresh();
+        tell_loaded(notices);
     }
     make_battle_screen();
     trace_start("battle screen");
@@ -379,8 +376,13 @@ bool App::start(Load load) {
     window_->set_full_screen(settings_.full_screen);
     // The rest follows the first paint, so the title is on screen as early as it can be.
     qApp->installEventFilter(this);
-    for (const auto& n : notices) dialogs_->inform(n);
+    if (!load_pending_) tell_loaded(notices);
     return true;
+}
+
+void App::tell_loaded(const std::vector<std::string>& notices) {
+    for (const auto& n : notices) dialogs_->inform(n);
+    if (after_load) after_load();
 }
 
 }  // namespace lum

@@ -56,9 +56,10 @@ class App : public QObject {
     // The game's start (load_game) and the first show of the title. A data fault is shown in a
     // message box naming the file and the reason; then false is returned and nothing has been
     // saved. The battle screen under the title, the other three screens and the sound device
-    // follow right after the first paint. With `Load::after_first_paint` the title paints
-    // before the save is read: the load comes first in finish_start, then `after_load` runs,
-    // or after a data fault (told as above) `load_failed`, which the program's main ends with.
+    // follow right after the first paint. `after_load` runs once the save is read and its
+    // notices told. With `Load::after_first_paint` the title paints before the save is read:
+    // the load comes first in finish_start, and after a data fault (told as above)
+    // `load_failed` runs instead, which the program's main ends with.
     enum class Load { before_title, after_first_paint };
     bool start(Load load = Load::before_title);
     std::function<void()> after_load;
@@ -101,6 +102,7 @@ class App : public QObject {
   private:
     // The save and tables read for the title; a fault is told and false returned.
     bool load_for_title(std::vector<std::string>* notices);
+    void tell_loaded(const std::vector<std::string>& notices);
     void add_developer_buttons();
     void make_battle_screen();
     void start_sound();

@@ -145,18 +145,14 @@ int main(int argc, char** argv) {
 
     // A plain start paints the title before the save is read; a scene or battle straight away
     // needs the save first.
-    if (scene.empty() && battle.empty()) {
-        app.after_load = [&app, notices] {
-            for (const auto& n : notices) app.dialogs().inform(n);
-        };
-        app.load_failed = [] { QCoreApplication::exit(1); };
-        if (!app.start(lum::App::Load::after_first_paint)) return 1;
-        lum::trace_start("shown");
-        return QApplication::exec();
-    }
-    if (!app.start()) return 1;
+    const bool plain = scene.empty() && battle.empty();
+    app.after_load = [&app, notices] {
+        for (const auto& n : notices) app.dialogs().inform(n);
+    };
+    app.load_failed = [] { QCoreApplication::exit(1); };
+    if (!app.start(plain ? lum::App::Load::after_first_paint : lum::App::Load::before_title))
+        return 1;
     lum::trace_start("shown");
-    for (const auto& n : notices) app.dialogs().inform(n);
     if (!scene.empty() && !app.story_screen().open_scene(scene)) return 1;
     if (!battle.empty()) {
         app.shell().Button2Click();

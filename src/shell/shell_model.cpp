@@ -7,11 +7,6 @@ namespace lum {
 ShellModel::ShellModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens)
     : gs_(gs), dialogs_(dialogs), sound_(sound), screens_(screens) {}
 
-std::vector<std::string> ShellModel::FormCreate() {
-    show_title();
-    return load_for_title();
-}
-
 void ShellModel::show_title() {
     gs_.rng.seed_from_clock();
     gs_.clear_mark = 0;

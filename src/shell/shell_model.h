@@ -15,13 +15,11 @@ class ShellModel {
   public:
     ShellModel(GameState& gs, Dialogs& dialogs, Sound& sound, Screens& screens);
 
-    // Battle screen creation: seed, clear_mark := 0, load_game, the ending buttons, the title
-    // music, save_on_close := false. A data fault is thrown as DataError (the program ends).
-    // Returns the notices of the load (e.g. a save restored from its backup).
-    std::vector<std::string> FormCreate();
-    // FormCreate in two steps, for a title painted before the save is read: what needs no
-    // file (the seed, clear_mark := 0, the title, save_on_close := false), then the load,
-    // the ending buttons and the music (DataError as above).
+    // Battle screen creation, in two steps so the title can paint before the save is read:
+    // what needs no file (seed, clear_mark := 0, the title, save_on_close := false), then
+    // load_game, the ending buttons and the title music. A data fault is thrown as DataError
+    // (the program ends). load_for_title returns the notices of the load (e.g. a save restored
+    // from its backup).
     void show_title();
     std::vector<std::string> load_for_title();
 

@@ -70,30 +70,38 @@ void mix_two(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b, st
 // (t), so t − (o << 8) comes out as the even sum less the bias without a subtraction of its own.
 // N > 0 fixes the count so the loop is unrolled and the pointers stay in registers.
 
-// The biased even and odd sums of K consecutive 16-byte vectors from offset i; each source
-// pointer is read once for all K.
-template <int N, int K>
-inline void sum_lanes(const std::uint8_t* const* src, int count, std::size_t i, __m128i* even,
-                      __m128i* odd) {
+// The biased even and odd sums of K consecutive vectors from offset i; each source pointer is
+// read once for all K. V is a vector of 16-bit lanes of 16, 32 or 64 bytes: the code is always
+// inlined, so it is compiled for the instruction set of the kernel it is inlined into.
+template <class V>
+struct Lanes {
+    typedef unsigned short type __attribute__((vector_size(sizeof(V))));
+};
+
+template <class V, int N, int K>
+[[gnu::always_inline]] inline void sum_lanes(const std::uint8_t* const* src, int count,
+                                             std::size_t i, V* even, V* odd) {
+    using L = typename Lanes<V>::type;
     const int c = N > 0 ? N : count;
     const int bias = 128 * (c - 1);
-    __m128i t[K], o[K];
+    L t[K], o[K];
     for (int k = 0; k < K; ++k) {
-        t[k] = _mm_set1_epi16(static_cast<short>(-257 * bias));
-        o[k] = _mm_set1_epi16(static_cast<short>(-bias));
+        t[k] = L{} + static_cast<unsigned short>(-257 * bias);
+        o[k] = L{} + static_cast<unsigned short>(-bias);
     }
 #pragma GCC unroll 8
     for (int s = 0; s < c; ++s) {
         const std::uint8_t* p = src[s] + i;
         for (int k = 0; k < K; ++k) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            t[k] = _mm_add_epi16(t[k], v);
-            o[k] = _mm_add_epi16(o[k], _mm_srli_epi16(v, 8));
+            L v;
+            std::memcpy(&v, p + sizeof(L) * k, sizeof(L));
+            t[k] += v;
+            o[k] += v >> 8;
         }
     }
     for (int k = 0; k < K; ++k) {
-        even[k] = _mm_sub_epi16(t[k], _mm_slli_epi16(o[k], 8));
-        odd[k] = o[k];
+        even[k] = reinterpret_cast<V>(t[k] - (o[k] << 8));
+        odd[k] = reinterpret_cast<V>(o[k]);
     }
 }
 
@@ -111,7 +119,7 @@ void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, 
     std::size_t i = 0;
     for (; i + 32 <= n; i += 32) {
         __m128i ev[2], od[2];
-        sum_lanes<N, 2>(src, c, i, ev, od);
+        sum_lanes<__m128i, N, 2>(src, c, i, ev, od);
         // Packing both vectors' even sums, then their odd sums, lines the bytes up for two
         // interleaves: the first vector's 16 bytes, then the second's.
         __m128i e = _mm_packus_epi16(ev[0], ev[1]);
@@ -121,7 +129,7 @@ void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, 
     }
     if (i + 16 <= n) {
         __m128i ev, od;
-        sum_lanes<N, 1>(src, c, i, &ev, &od);
+        sum_lanes<__m128i, N, 1>(src, c, i, &ev, &od);
         __m128i p = _mm_packus_epi16(ev, od);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                          _mm_unpacklo_epi8(p, _mm_srli_si128(p, 8)));
@@ -148,32 +156,6 @@ __attribute__((target("avx2"))) void mix_two_avx2(std::uint8_t* out, const std::
     mix_two(out + i, a + i, b + i, n - i);
 }
 
-template <int N, int K>
-__attribute__((target("avx2"))) inline void sum_lanes_avx2(const std::uint8_t* const* src,
-                                                           int count, std::size_t i, __m256i* even,
-                                                           __m256i* odd) {
-    const int c = N > 0 ? N : count;
-    const int bias = 128 * (c - 1);
-    __m256i t[K], o[K];
-    for (int k = 0; k < K; ++k) {
-        t[k] = _mm256_set1_epi16(static_cast<short>(-257 * bias));
-        o[k] = _mm256_set1_epi16(static_cast<short>(-bias));
-    }
-#pragma GCC unroll 8
-    for (int s = 0; s < c; ++s) {
-        const std::uint8_t* p = src[s] + i;
-        for (int k = 0; k < K; ++k) {
-            __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
-            t[k] = _mm256_add_epi16(t[k], v);
-            o[k] = _mm256_add_epi16(o[k], _mm256_srli_epi16(v, 8));
-        }
-    }
-    for (int k = 0; k < K; ++k) {
-        even[k] = _mm256_sub_epi16(t[k], _mm256_slli_epi16(o[k], 8));
-        odd[k] = o[k];
-    }
-}
-
 template <int N>
 __attribute__((target("avx2"))) void mix_many_avx2(std::uint8_t* out,
                                                    const std::uint8_t* const* sources, int count,
@@ -184,7 +166,7 @@ __attribute__((target("avx2"))) void mix_many_avx2(std::uint8_t* out,
     std::size_t i = 0;
     for (; i + 64 <= n; i += 64) {
         __m256i ev[2], od[2];
-        sum_lanes_avx2<N, 2>(src, c, i, ev, od);
+        sum_lanes<__m256i, N, 2>(src, c, i, ev, od);
         // The packs and unpacks work within 128-bit halves, where the SSE2 order holds.
         __m256i e = _mm256_packus_epi16(ev[0], ev[1]);
         __m256i o = _mm256_packus_epi16(od[0], od[1]);
@@ -216,30 +198,17 @@ __attribute__((target("avx512bw"))) void mix_many_avx512(std::uint8_t* out,
                                                          const std::uint8_t* const* sources,
                                                          int count, std::size_t n) {
     const int c = N > 0 ? N : count;
-    const int bias = 128 * (c - 1);
     const std::uint8_t* src[N > 0 ? N : 256];
     for (int s = 0; s < c; ++s) src[s] = sources[s];
     std::size_t i = 0;
     for (; i + 128 <= n; i += 128) {
-        __m512i t[2], o[2];
-        for (int k = 0; k < 2; ++k) {
-            t[k] = _mm512_set1_epi16(static_cast<short>(-257 * bias));
-            o[k] = _mm512_set1_epi16(static_cast<short>(-bias));
-        }
-#pragma GCC unroll 8
-        for (int s = 0; s < c; ++s) {
-            for (int k = 0; k < 2; ++k) {
-                __m512i v = _mm512_loadu_si512(src[s] + i + 64 * k);
-                t[k] = _mm512_add_epi16(t[k], v);
-                o[k] = _mm512_add_epi16(o[k], _mm512_srli_epi16(v, 8));
-            }
-        }
+        __m512i ev[2], od[2];
+        sum_lanes<__m512i, N, 2>(src, c, i, ev, od);
         // As with AVX2, the packs and unpacks keep to 128-bit quarters.
-        __m512i e = _mm512_packus_epi16(_mm512_sub_epi16(t[0], _mm512_slli_epi16(o[0], 8)),
-                                        _mm512_sub_epi16(t[1], _mm512_slli_epi16(o[1], 8)));
-        __m512i od = _mm512_packus_epi16(o[0], o[1]);
-        _mm512_storeu_si512(out + i, _mm512_unpacklo_epi8(e, od));
-        _mm512_storeu_si512(out + i + 64, _mm512_unpackhi_epi8(e, od));
+        __m512i e = _mm512_packus_epi16(ev[0], ev[1]);
+        __m512i o = _mm512_packus_epi16(od[0], od[1]);
+        _mm512_storeu_si512(out + i, _mm512_unpacklo_epi8(e, o));
+        _mm512_storeu_si512(out + i + 64, _mm512_unpackhi_epi8(e, o));
     }
     if (i < n) {
         for (int s = 0; s < c; ++s) src[s] += i;
