@@ -100,7 +100,7 @@ close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 before=$(cat "$work/before.txt")
 found=$(cat "$work/found.txt")

@@ -26,7 +26,7 @@ close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 1280x800x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 1280x800x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 # The title's sky reaches the top and the bottom row; the 52 columns at either side are black.
 shot="$artifacts/full_screen_fit_title.png"

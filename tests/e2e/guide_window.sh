@@ -47,7 +47,7 @@ close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 shot="$artifacts/guide_window.png"
 mean() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }

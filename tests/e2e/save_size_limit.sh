@@ -43,7 +43,7 @@ rc=0; wait $pid || rc=$?
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 (cd / && md5sum -c --quiet "$work/before.md5") || { echo "the previous save changed"; exit 1; }
 leftovers=$(ls "$work/dat" | grep -E '\.(new|tmp)$|^save\.commit' || true)

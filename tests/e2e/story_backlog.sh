@@ -29,7 +29,7 @@ close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 shot="$artifacts/story_backlog.png"
 # The backlog's text area, rows that hold bright text; a gap of 6 rows or more parts blocks.

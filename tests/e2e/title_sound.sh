@@ -32,6 +32,7 @@ cd "$1"; out=$2; click=$3; shift 3
 parecord --device=lum_sink.monitor --file-format=wav "$out" &
 rec=$!
 sleep 1
+for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 env "$@" ./luminaria > game.log 2>&1 &
 pid=$!
 win=""
@@ -56,6 +57,9 @@ chmod +x "$work/run.sh"
 
 # The three games share one X server: a new xvfb-run straight after one that ended can be given
 # the display number whose old server is still going away, and its clients then cannot connect.
+# -noreset: the server is not reset when a game closes and leaves it without clients (on a loaded
+# machine a game started just after that once could not connect); each game also starts only once
+# the server answers.
 cat > "$work/all.sh" <<INNER
 #!/usr/bin/env bash
 set -euo pipefail
@@ -66,7 +70,8 @@ cp -r "$work/game/dat" "$work/dat-after-click"
 "$work/run.sh" "$work/game" "$work/silence.wav" 0 LUM_NO_MUSIC=1
 INNER
 chmod +x "$work/all.sh"
-xvfb-run -a -s "-screen 0 800x600x24" "$work/all.sh"
+xvfb-run -a -e "$work/xvfb.log" -s "-screen 0 800x600x24 -noreset" "$work/all.sh" || {
+  echo "Xvfb's own log:"; cat "$work/xvfb.log"; exit 1; }
 # Closing a continued game saved it, through the whole commit.
 [ -e "$work/dat-after-click/my.dat.bak" ] && [ -e "$work/dat-after-click/item.dat.bak" ] || {
   echo "closing the continued game did not save"; exit 1; }

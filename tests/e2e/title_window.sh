@@ -19,7 +19,7 @@ close_game $pid "$win" game.log
 INNER
 chmod +x "$work/run.sh"
 
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh" "$work" "$artifacts"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh" "$work" "$artifacts"
 
 grep -qx '_NET_WM_NAME(UTF8_STRING) = "【ルミナリア】 ver1.2"' "$work/title.txt" || {
   echo "window caption wrong: $(cat "$work/title.txt")"; exit 1; }

@@ -98,7 +98,7 @@ kill -0 $pid 2>/dev/null && fail "the game did not end when its window was close
 wait $pid || fail "the game ended with an error"
 INNER
 chmod +x "$work/run.sh"
-xvfb-run -a -s "-screen 0 800x600x24" "$work/run.sh"
+xvfb-run -a -s "-screen 0 800x600x24 -noreset" "$work/run.sh"
 
 save=$work/data/luminaria
 for f in my.dat item.dat my.dat.bak item.dat.bak; do
