@@ -365,8 +365,9 @@ TEST_F(DataFiles, EachWriteStepOfASaveFailingIsAnErrorAndLeavesOneWholePair) {
                     message = e.what();
                 }
                 fired = fault.fired();
-                if (fired)
+                if (fired) {
                     EXPECT_EQ(message.rfind(fault.file().parent_path().string(), 0), 0u) << message;
+                }
             }
             if (!fired) {
                 EXPECT_EQ(message, "");
@@ -514,7 +515,9 @@ TEST_F(DataFiles, ASaveCutShortIsNeverLoadedSilentlyNorMadeTheBackup) {
                 save_game(c);
                 EXPECT_FALSE(c.keep_backup_pair);
                 EXPECT_EQ(fs::exists(dir_ / "dat" / "my.dat.bak"), backup);
-                if (backup) EXPECT_EQ(read_raw("my.dat.bak"), a_my);
+                if (backup) {
+                    EXPECT_EQ(read_raw("my.dat.bak"), a_my);
+                }
                 GameState d;
                 d.game_dir = dir_;
                 EXPECT_TRUE(load_game(d).empty());
