@@ -315,6 +315,7 @@ void App::finish_start() {
         // A click that came first has begun a game and read the save itself.
         std::vector<std::string> notices;
         if (shell_->start_box_visible && !load_for_title(&notices)) {
+            started_ = false;  // the game ends: no screens are made on a save never read
             if (load_failed) load_failed();
             return;
         }

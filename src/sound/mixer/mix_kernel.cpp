@@ -117,31 +117,60 @@ inline std::uint8_t mix_byte(const std::uint8_t* const* src, int count, std::siz
     return static_cast<std::uint8_t>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
 }
 
-template <int N>
-void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
+// Where the sums of two consecutive vectors go: packing both vectors' even sums, then their
+// odd sums, lines the bytes up for two interleaves, the first vector's bytes, then the
+// second's. Packs and interleaves keep to 128-bit lanes, so the order is the same at every
+// width; each width is compiled for its own instruction set.
+struct Sse2 {
+    using V = __m128i;
+    static void store(std::uint8_t* out, const V* ev, const V* od) {
+        V e = _mm_packus_epi16(ev[0], ev[1]);
+        V o = _mm_packus_epi16(od[0], od[1]);
+        _mm_storeu_si128(reinterpret_cast<V*>(out), _mm_unpacklo_epi8(e, o));
+        _mm_storeu_si128(reinterpret_cast<V*>(out + 16), _mm_unpackhi_epi8(e, o));
+    }
+};
+
+// The kernel for N sources (any count when N is 0) over whole steps of two vectors of W; what
+// is left goes to `rest`.
+template <class W, int N, MixFn rest>
+[[gnu::always_inline]] inline void mix_wide(std::uint8_t* out, const std::uint8_t* const* sources,
+                                            int count, std::size_t n) {
+    using V = typename W::V;
     const int c = N > 0 ? N : count;
     const std::uint8_t* src[N > 0 ? N : 256];
     for (int s = 0; s < c; ++s) src[s] = sources[s];
     std::size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        __m128i ev[2], od[2];
-        sum_lanes<__m128i, N, 2>(src, c, i, ev, od);
-        // Packing both vectors' even sums, then their odd sums, lines the bytes up for two
-        // interleaves: the first vector's 16 bytes, then the second's.
-        __m128i e = _mm_packus_epi16(ev[0], ev[1]);
-        __m128i o = _mm_packus_epi16(od[0], od[1]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(e, o));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16), _mm_unpackhi_epi8(e, o));
+    for (; i + 2 * sizeof(V) <= n; i += 2 * sizeof(V)) {
+        V ev[2], od[2];
+        sum_lanes<V, N, 2>(src, c, i, ev, od);
+        W::store(out + i, ev, od);
     }
-    if (i + 16 <= n) {
+    if (i < n) {
+        for (int s = 0; s < c; ++s) src[s] += i;
+        rest(out + i, src, c, n - i);
+    }
+}
+
+// Under 32 bytes: one 16-byte vector, then byte by byte.
+template <int N>
+void mix_tail(std::uint8_t* out, const std::uint8_t* const* src, int count, std::size_t n) {
+    const int c = N > 0 ? N : count;
+    std::size_t i = 0;
+    if (n >= 16) {
         __m128i ev, od;
-        sum_lanes<__m128i, N, 1>(src, c, i, &ev, &od);
+        sum_lanes<__m128i, N, 1>(src, c, 0, &ev, &od);
         __m128i p = _mm_packus_epi16(ev, od);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
                          _mm_unpacklo_epi8(p, _mm_srli_si128(p, 8)));
-        i += 16;
+        i = 16;
     }
     for (; i < n; ++i) out[i] = mix_byte(src, c, i);
+}
+
+template <int N>
+void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
+    mix_wide<Sse2, N, &mix_tail<N>>(out, sources, count, n);
 }
 
 // The same two kernels 32 bytes at a time, for processors that have AVX2.
@@ -162,27 +191,21 @@ __attribute__((target("avx2"))) void mix_two_avx2(std::uint8_t* out, const std::
     mix_two(out + i, a + i, b + i, n - i);
 }
 
+struct Avx2 {
+    using V = __m256i;
+    __attribute__((target("avx2"))) static void store(std::uint8_t* out, const V* ev, const V* od) {
+        V e = _mm256_packus_epi16(ev[0], ev[1]);
+        V o = _mm256_packus_epi16(od[0], od[1]);
+        _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_unpacklo_epi8(e, o));
+        _mm256_storeu_si256(reinterpret_cast<V*>(out + 32), _mm256_unpackhi_epi8(e, o));
+    }
+};
+
 template <int N>
 __attribute__((target("avx2"))) void mix_many_avx2(std::uint8_t* out,
                                                    const std::uint8_t* const* sources, int count,
                                                    std::size_t n) {
-    const int c = N > 0 ? N : count;
-    const std::uint8_t* src[N > 0 ? N : 256];
-    for (int s = 0; s < c; ++s) src[s] = sources[s];
-    std::size_t i = 0;
-    for (; i + 64 <= n; i += 64) {
-        __m256i ev[2], od[2];
-        sum_lanes<__m256i, N, 2>(src, c, i, ev, od);
-        // The packs and unpacks work within 128-bit halves, where the SSE2 order holds.
-        __m256i e = _mm256_packus_epi16(ev[0], ev[1]);
-        __m256i o = _mm256_packus_epi16(od[0], od[1]);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_unpacklo_epi8(e, o));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 32), _mm256_unpackhi_epi8(e, o));
-    }
-    if (i < n) {
-        for (int s = 0; s < c; ++s) src[s] += i;
-        mix_many<N>(out + i, src, c, n - i);
-    }
+    mix_wide<Avx2, N, &mix_many<N>>(out, sources, count, n);
 }
 
 // The same two kernels 64 bytes at a time, for processors with AVX-512BW. Where the vector
@@ -199,27 +222,22 @@ __attribute__((target("avx512bw"))) void mix_two_avx512(std::uint8_t* out, const
     mix_two_avx2(out + i, a + i, b + i, n - i);
 }
 
+struct Avx512 {
+    using V = __m512i;
+    __attribute__((target("avx512bw"))) static void store(std::uint8_t* out, const V* ev,
+                                                          const V* od) {
+        V e = _mm512_packus_epi16(ev[0], ev[1]);
+        V o = _mm512_packus_epi16(od[0], od[1]);
+        _mm512_storeu_si512(out, _mm512_unpacklo_epi8(e, o));
+        _mm512_storeu_si512(out + 64, _mm512_unpackhi_epi8(e, o));
+    }
+};
+
 template <int N>
 __attribute__((target("avx512bw"))) void mix_many_avx512(std::uint8_t* out,
                                                          const std::uint8_t* const* sources,
                                                          int count, std::size_t n) {
-    const int c = N > 0 ? N : count;
-    const std::uint8_t* src[N > 0 ? N : 256];
-    for (int s = 0; s < c; ++s) src[s] = sources[s];
-    std::size_t i = 0;
-    for (; i + 128 <= n; i += 128) {
-        __m512i ev[2], od[2];
-        sum_lanes<__m512i, N, 2>(src, c, i, ev, od);
-        // As with AVX2, the packs and unpacks keep to 128-bit quarters.
-        __m512i e = _mm512_packus_epi16(ev[0], ev[1]);
-        __m512i o = _mm512_packus_epi16(od[0], od[1]);
-        _mm512_storeu_si512(out + i, _mm512_unpacklo_epi8(e, o));
-        _mm512_storeu_si512(out + i + 64, _mm512_unpackhi_epi8(e, o));
-    }
-    if (i < n) {
-        for (int s = 0; s < c; ++s) src[s] += i;
-        mix_many_avx2<N>(out + i, src, c, n - i);
-    }
+    mix_wide<Avx512, N, &mix_many_avx2<N>>(out, sources, count, n);
 }
 
 // By count: 3..8 (the mixer's eight channels) fixed, more through the general loop.
