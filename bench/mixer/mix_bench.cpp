@@ -98,12 +98,15 @@ void BM_memcpy(benchmark::State& state) {
     run(state, 1, [](Sources& s) { std::memcpy(s.out, s.ptrs[0], kBytes); });
 }
 
-// memcpy as a processor without AVX runs it: 16-byte loads and stores. The bound of the SSE2
-// kernel, which serves exactly those processors, is taken from it.
+// memcpy as a processor without AVX runs it: 16-byte loads and stores, four to a step as
+// glibc's own copy does (left rolled up, GCC kept a loop per 16 bytes that took twice the time
+// and so flattered the kernel). The bound of the SSE2 kernel, which serves exactly those
+// processors, is taken from it.
 __attribute__((optimize("no-tree-loop-distribute-patterns"))) void copy_sse2(std::uint8_t* out,
                                                                              const std::uint8_t* in,
                                                                              std::size_t n) {
     for (std::size_t i = 0; i + 64 <= n; i += 64) {
+#pragma GCC unroll 4
         for (std::size_t k = 0; k < 64; k += 16)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + k),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + k)));
