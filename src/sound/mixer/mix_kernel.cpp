@@ -1,5 +1,6 @@
 #include "sound/mixer/mix_kernel.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__) && !defined(LUM_SCALAR_MIX)
@@ -117,6 +118,39 @@ inline std::uint8_t mix_byte(const std::uint8_t* const* src, int count, std::siz
     return static_cast<std::uint8_t>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
 }
 
+// The byte operations of the mean kernel below for one vector width: `pre` names the
+// intrinsics (_mm, _mm256, _mm512), `bits` the whole-register ones. Results go through the first
+// argument: clang refuses vectors passed by value into code not compiled for their instruction
+// set, as the shared kernel templates are.
+#define LUM_BYTE_OPS(target, pre, bits)                          \
+    target static void load(V& r, const std::uint8_t* p) {       \
+        r = pre##_loadu_si##bits(reinterpret_cast<const V*>(p)); \
+    }                                                            \
+    target static void put(std::uint8_t* p, const V& v) {        \
+        pre##_storeu_si##bits(reinterpret_cast<V*>(p), v);       \
+    }                                                            \
+    target static void set(V& r, int b) {                        \
+        r = pre##_set1_epi8(static_cast<char>(b));               \
+    }                                                            \
+    target static void add(V& r, const V& a, const V& b) {       \
+        r = pre##_add_epi8(a, b);                                \
+    }                                                            \
+    target static void sub(V& r, const V& a, const V& b) {       \
+        r = pre##_sub_epi8(a, b);                                \
+    }                                                            \
+    target static void avg(V& r, const V& a, const V& b) {       \
+        r = pre##_avg_epu8(a, b);                                \
+    }                                                            \
+    target static void adds(V& r, const V& a, const V& b) {      \
+        r = pre##_adds_epi8(a, b);                               \
+    }                                                            \
+    target static void subs(V& r, const V& a, const V& b) {      \
+        r = pre##_subs_epi8(a, b);                               \
+    }                                                            \
+    target static void flip(V& r, const V& a) {                  \
+        r = pre##_xor_si##bits(a, pre##_set1_epi8(-128));        \
+    }
+
 // Where the sums of two consecutive vectors go: packing both vectors' even sums, then their
 // odd sums, lines the bytes up for two interleaves, the first vector's bytes, then the
 // second's. Packs and interleaves keep to 128-bit lanes, so the order is the same at every
@@ -129,7 +163,20 @@ struct Sse2 {
         _mm_storeu_si128(reinterpret_cast<V*>(out), _mm_unpacklo_epi8(e, o));
         _mm_storeu_si128(reinterpret_cast<V*>(out + 16), _mm_unpackhi_epi8(e, o));
     }
+    LUM_BYTE_OPS(, _mm, 128)
 };
+
+// Hands bytes i..n on to a narrower kernel. The loops keep their own copy of the pointers that
+// never leaves them: a store through a byte pointer may change any array whose address escapes,
+// and the pointers were reloaded from memory for every step.
+template <int N>
+inline void hand_on(MixFn rest, std::uint8_t* out, const std::uint8_t* const* sources, int count,
+                    std::size_t i, std::size_t n) {
+    if (i >= n) return;
+    const std::uint8_t* src[N > 0 ? N : 256];
+    for (int s = 0; s < count; ++s) src[s] = sources[s] + i;
+    rest(out + i, src, count, n - i);
+}
 
 // The kernel for N sources (any count when N is 0) over whole steps of two vectors of W; what
 // is left goes to `rest`.
@@ -146,10 +193,7 @@ template <class W, int N, MixFn rest>
         sum_lanes<V, N, 2>(src, c, i, ev, od);
         W::store(out + i, ev, od);
     }
-    if (i < n) {
-        for (int s = 0; s < c; ++s) src[s] += i;
-        rest(out + i, src, c, n - i);
-    }
+    hand_on<N>(rest, out, sources, c, i, n);
 }
 
 // Under 32 bytes: one 16-byte vector, then byte by byte.
@@ -168,12 +212,133 @@ void mix_tail(std::uint8_t* out, const std::uint8_t* const* src, int count, std:
     for (; i < n; ++i) out[i] = mix_byte(src, c, i);
 }
 
+// Four and six to eight sources with two operations a source vector instead of three, all on
+// bytes: a wrapping byte sum w = S mod 256, and a tree of rounding averages over P = 4 or 8
+// leaves (the sources, then zeros), whose result m overstates S / P by at most L / 2 for a tree
+// of L levels. So d = P·m − S lies in 0..P·L/2 (at most 12) and comes out exactly as
+// (P·m − w) mod 256. With x = m − 128·N / P (a signed byte), T = S − 128·N = P·x − d, and the
+// output is clamp(T, −128, 127) + 128. In signed saturating bytes: y = sat(P/2 · x), then
+// sat(y + sat(y − d)) equals sat(T) — where y saturates, T lies beyond the same clamp, and where
+// y − d saturates, T lies below −128.
+template <class W, int N, int B, int C>
+[[gnu::always_inline]] inline void mean_tree(typename W::V& m, const typename W::V* v,
+                                             const typename W::V& zero) {
+    if constexpr (C == 1) {
+        m = v[B];
+    } else if constexpr (B + C / 2 >= N) {
+        typename W::V lo;
+        mean_tree<W, N, B, C / 2>(lo, v, zero);
+        W::avg(m, lo, zero);
+    } else {
+        typename W::V lo, hi;
+        mean_tree<W, N, B, C / 2>(lo, v, zero);
+        mean_tree<W, N, B + C / 2, C / 2>(hi, v, zero);
+        W::avg(m, lo, hi);
+    }
+}
+
+// The output vector at offset i.
+template <class W, int N>
+[[gnu::always_inline]] inline void mix_mean_vector(std::uint8_t* out,
+                                                   const std::uint8_t* const* src, std::size_t i) {
+    using V = typename W::V;
+    constexpr int P = N <= 4 ? 4 : 8;
+    constexpr int L = P == 4 ? 2 : 3;
+    V v[N];
+#pragma GCC unroll 8
+    for (int s = 0; s < N; ++s) {
+        W::load(v[s], src[s] + i);
+        // Each source read once: left free, GCC reads it again for the sum.
+#if !defined(__clang__)
+        asm("" : "+v"(v[s]));
+#endif
+    }
+    V w, m, zero, pm, y, d, z;
+    W::add(w, v[0], v[1]);
+#pragma GCC unroll 8
+    for (int s = 2; s < N; ++s) W::add(w, w, v[s]);
+    W::set(zero, 0);
+    mean_tree<W, N, 0, P>(m, v, zero);
+    W::add(pm, m, m);
+#pragma GCC unroll 4
+    for (int l = 1; l < L; ++l) W::add(pm, pm, pm);
+    W::sub(d, pm, w);
+    W::set(y, 128 * N / P);
+    W::sub(y, m, y);
+#pragma GCC unroll 4
+    for (int l = 1; l < L; ++l) W::adds(y, y, y);
+    W::subs(z, y, d);
+    W::adds(z, y, z);
+    W::flip(z, z);
+    W::put(out + i, z);
+}
+
+// Seven or eight sources and the output outgrow a 32 KB first-level cache, and the processor's
+// own prefetch falls behind that many streams: each source's line 1 KB ahead is asked for
+// early (farther ahead, the lines were gone again before use; with fewer sources it only
+// costs). Past a segment's end that is the same wave's next bytes, which the next mix reads.
+// The address is formed as an integer: a prefetch never faults, but a pointer past its array is
+// not allowed.
 template <int N>
-void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
+[[gnu::always_inline]] inline void prefetch_ahead(const std::uint8_t* const* src, std::size_t i) {
+    if constexpr (N >= 7) {
+#pragma GCC unroll 8
+        for (int s = 0; s < N; ++s) {
+            _mm_prefetch(
+                reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src[s]) + i + 1024),
+                _MM_HINT_T0);
+        }
+    }
+}
+
+// Whole steps of 64 bytes or two vectors of W, whichever is more; what is left goes to `rest`.
+template <class W, int N, MixFn rest>
+[[gnu::always_inline]] inline void mix_mean(std::uint8_t* out, const std::uint8_t* const* sources,
+                                            int count, std::size_t n) {
+    using V = typename W::V;
+    constexpr std::size_t step = sizeof(V) < 32 ? 64 : 2 * sizeof(V);
+    const std::uint8_t* src[N];
+    for (int s = 0; s < N; ++s) src[s] = sources[s];
+    std::size_t i = 0;
+    for (; i + step <= n; i += step) {
+#pragma GCC unroll 2
+        for (std::size_t line = 0; line < step; line += 64) prefetch_ahead<N>(src, i + line);
+#pragma GCC unroll 4
+        for (std::size_t k = 0; k < step; k += sizeof(V)) mix_mean_vector<W, N>(out, src, i + k);
+    }
+    hand_on<N>(rest, out, sources, count, i, n);
+}
+
+// Where the mean kernel is the faster of the two (measured in bench_mixer): not at three or
+// five sources, whose trees carry one and three leaves of padding, nor for other counts.
+constexpr bool by_mean(int n) {
+    return n == 4 || n >= 6;
+}
+
+// The faster of the two kernels for N sources at width W; what is left goes to `rest`.
+template <class W, int N, MixFn rest>
+[[gnu::always_inline]] inline void mix_vectors(std::uint8_t* out,
+                                               const std::uint8_t* const* sources, int count,
+                                               std::size_t n) {
+    if constexpr (N > 0 && by_mean(N)) {
+        mix_mean<W, N, rest>(out, sources, count, n);
+    } else {
+        mix_wide<W, N, rest>(out, sources, count, n);
+    }
+}
+
+// Steps of 32 bytes, for what the 64-byte steps of the mean kernel leave.
+template <int N>
+void mix_lanes(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
     mix_wide<Sse2, N, &mix_tail<N>>(out, sources, count, n);
 }
 
-// The same two kernels 32 bytes at a time, for processors that have AVX2.
+template <int N>
+void mix_many(std::uint8_t* out, const std::uint8_t* const* sources, int count, std::size_t n) {
+    mix_vectors<Sse2, N, &mix_lanes<N>>(out, sources, count, n);
+}
+
+// The same kernels 32 bytes at a time, for processors that have AVX2.
 __attribute__((target("avx2"))) void mix_two_avx2(std::uint8_t* out, const std::uint8_t* a,
                                                   const std::uint8_t* b, std::size_t n) {
     const __m256i bias = _mm256_set1_epi8(static_cast<char>(0x80));
@@ -199,17 +364,18 @@ struct Avx2 {
         _mm256_storeu_si256(reinterpret_cast<V*>(out), _mm256_unpacklo_epi8(e, o));
         _mm256_storeu_si256(reinterpret_cast<V*>(out + 32), _mm256_unpackhi_epi8(e, o));
     }
+    LUM_BYTE_OPS(__attribute__((target("avx2"))), _mm256, 256)
 };
 
 template <int N>
 __attribute__((target("avx2"))) void mix_many_avx2(std::uint8_t* out,
                                                    const std::uint8_t* const* sources, int count,
                                                    std::size_t n) {
-    mix_wide<Avx2, N, &mix_many<N>>(out, sources, count, n);
+    mix_vectors<Avx2, N, &mix_many<N>>(out, sources, count, n);
 }
 
-// The same two kernels 64 bytes at a time, for processors with AVX-512BW. Where the vector
-// units are 512 bits wide this halves the operations a byte, and the kernel is bound by those.
+// The same kernels 64 bytes at a time, for processors with AVX-512BW. Where the vector units are
+// 512 bits wide this halves the operations a byte.
 __attribute__((target("avx512bw"))) void mix_two_avx512(std::uint8_t* out, const std::uint8_t* a,
                                                         const std::uint8_t* b, std::size_t n) {
     const __m512i bias = _mm512_set1_epi8(static_cast<char>(0x80));
@@ -231,13 +397,14 @@ struct Avx512 {
         _mm512_storeu_si512(out, _mm512_unpacklo_epi8(e, o));
         _mm512_storeu_si512(out + 64, _mm512_unpackhi_epi8(e, o));
     }
+    LUM_BYTE_OPS(__attribute__((target("avx512bw"))), _mm512, 512)
 };
 
 template <int N>
 __attribute__((target("avx512bw"))) void mix_many_avx512(std::uint8_t* out,
                                                          const std::uint8_t* const* sources,
                                                          int count, std::size_t n) {
-    mix_wide<Avx512, N, &mix_many_avx2<N>>(out, sources, count, n);
+    mix_vectors<Avx512, N, &mix_many_avx2<N>>(out, sources, count, n);
 }
 
 // By count: 3..8 (the mixer's eight channels) fixed, more through the general loop.

@@ -128,5 +128,34 @@ TEST(MixKernel, EveryKernelEqualsTheRuleAtTheEdgesAndLeavesTheBytesAroundAlone) 
     }
 }
 
+// Every sum within two steps a source of each clamp, from every mix of odd and even bytes:
+// where a kernel rounds or splits sums, the bytes whose carries and roundings all go one way
+// are the ones that would land on the wrong side of a clamp.
+TEST(MixKernel, EveryKernelEqualsTheRuleForEverySumNearBothClamps) {
+    for (int count = 3; count <= 8; ++count) {
+        std::size_t n = 1;
+        for (int s = 0; s < count; ++s) n *= 5;
+        for (int side : {-1, 1}) {
+            const int base = 128 + side * (128 / count);
+            std::vector<std::vector<std::uint8_t>> srcs(count, std::vector<std::uint8_t>(n));
+            for (std::size_t i = 0; i < n; ++i) {
+                std::size_t digits = i;
+                for (int s = 0; s < count; ++s, digits /= 5) {
+                    srcs[s][i] = static_cast<std::uint8_t>(base + static_cast<int>(digits % 5) - 2);
+                }
+            }
+            const auto want = mix(srcs, n, true);
+            ASSERT_TRUE(std::count(want.begin(), want.end(), side < 0 ? 0 : 255) > 0);
+            std::vector<const std::uint8_t*> ptrs;
+            for (const auto& s : srcs) ptrs.push_back(s.data());
+            for (const MixKernel& k : mix_kernels()) {
+                std::vector<std::uint8_t> got(n);
+                k.fn(got.data(), ptrs.data(), count, n);
+                ASSERT_EQ(got, want) << k.name << ", " << count << " sources, side " << side;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lum::mix
