@@ -215,11 +215,12 @@ void mix_tail(std::uint8_t* out, const std::uint8_t* const* src, int count, std:
 // Four and six to eight sources with two operations a source vector instead of three, all on
 // bytes: a wrapping byte sum w = S mod 256, and a tree of rounding averages over P = 4 or 8
 // leaves (the sources, then zeros), whose result m overstates S / P by at most L / 2 for a tree
-// of L levels. So d = P·m − S lies in 0..P·L/2 (at most 12) and comes out exactly as
-// (P·m − w) mod 256. With x = m − 128·N / P (a signed byte), T = S − 128·N = P·x − d, and the
-// output is clamp(T, −128, 127) + 128. In signed saturating bytes: y = sat(P/2 · x), then
-// sat(y + sat(y − d)) equals sat(T) — where y saturates, T lies beyond the same clamp, and where
-// y − d saturates, T lies below −128.
+// of L levels. So d = P·m − S lies in 0..P·L/2 (at most 12). With x = m − 128·N / P (a signed
+// byte), T = S − 128·N = P·x − d, and the output is clamp(T, −128, 127) + 128. In signed
+// saturating bytes: y = sat(P/2 · x), then sat(y + sat(y − d)) equals sat(T): where y − d
+// saturates, T lies below −128; where y saturates, T lies beyond the same clamp and the result
+// is that clamp whatever d is. So d is needed only where y did not saturate, and there it is
+// (2y − w + 128·N) mod 256 exactly.
 template <class W, int N, int B, int C>
 [[gnu::always_inline]] inline void mean_tree(typename W::V& m, const typename W::V* v,
                                              const typename W::V& zero) {
@@ -253,20 +254,19 @@ template <class W, int N>
         asm("" : "+v"(v[s]));
 #endif
     }
-    V w, m, zero, pm, y, d, z;
+    V w, m, zero, y, d, z;
     W::add(w, v[0], v[1]);
 #pragma GCC unroll 8
     for (int s = 2; s < N; ++s) W::add(w, w, v[s]);
     W::set(zero, 0);
     mean_tree<W, N, 0, P>(m, v, zero);
-    W::add(pm, m, m);
-#pragma GCC unroll 4
-    for (int l = 1; l < L; ++l) W::add(pm, pm, pm);
-    W::sub(d, pm, w);
     W::set(y, 128 * N / P);
     W::sub(y, m, y);
 #pragma GCC unroll 4
     for (int l = 1; l < L; ++l) W::adds(y, y, y);
+    if constexpr (N % 2 == 1) W::flip(w, w);  // 128·N: off the longest chain
+    W::add(d, y, y);
+    W::sub(d, d, w);
     W::subs(z, y, d);
     W::adds(z, y, z);
     W::flip(z, z);
