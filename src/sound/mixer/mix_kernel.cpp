@@ -285,7 +285,7 @@ template <int N>
 #pragma GCC unroll 8
         for (int s = 0; s < N; ++s) {
             _mm_prefetch(
-                reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src[s]) + i + 1024),
+                reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src[s] + i) + 1024),
                 _MM_HINT_T0);
         }
     }
