@@ -212,7 +212,7 @@ void mix_tail(std::uint8_t* out, const std::uint8_t* const* src, int count, std:
     for (; i < n; ++i) out[i] = mix_byte(src, c, i);
 }
 
-// Four and six to eight sources with two operations a source vector instead of three, all on
+// The mean kernel: two operations a source vector instead of the lane kernel's three, all on
 // bytes: a wrapping byte sum w = S mod 256, and a tree of rounding averages over P = 4 or 8
 // leaves (the sources, then zeros), whose result m overstates S / P by at most L / 2 for a tree
 // of L levels. So d = P·m − S lies in 0..P·L/2 (at most 12). With x = m − 128·N / P (a signed
@@ -309,10 +309,12 @@ template <class W, int N, MixFn rest>
     hand_on<N>(rest, out, sources, count, i, n);
 }
 
-// Where the mean kernel is the faster of the two (measured in bench_mixer): not at three or
-// five sources, whose trees carry one and three leaves of padding, nor for other counts.
+// Where the mean kernel is the faster of the two (measured in bench_mixer): at four, seven and
+// eight sources; at six only with 64-byte vectors (with 16 and 32 bytes it measured 1–5 %
+// slower); not at three or five, whose trees carry one and three leaves of padding.
+template <class W>
 constexpr bool by_mean(int n) {
-    return n == 4 || n >= 6;
+    return n == 4 || n >= 7 || (n == 6 && sizeof(typename W::V) == 64);
 }
 
 // The faster of the two kernels for N sources at width W; what is left goes to `rest`.
@@ -320,7 +322,7 @@ template <class W, int N, MixFn rest>
 [[gnu::always_inline]] inline void mix_vectors(std::uint8_t* out,
                                                const std::uint8_t* const* sources, int count,
                                                std::size_t n) {
-    if constexpr (N > 0 && by_mean(N)) {
+    if constexpr (N > 0 && by_mean<W>(N)) {
         mix_mean<W, N, rest>(out, sources, count, n);
     } else {
         mix_wide<W, N, rest>(out, sources, count, n);
