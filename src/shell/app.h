@@ -73,6 +73,8 @@ class App : public QObject {
     ShellModel& shell() { return *shell_; }
     Dialogs& dialogs() { return *dialogs_; }
     Sound& sound() { return proxy_; }
+    // The real sound front, when the program made it (none with a test's sound).
+    SoundFront* sound_front() { return front_; }
     BattleScreen& battle_screen();
     // `start_box`: the title box, laid over the battle screen at start.
     TitleBox& start_box() { return *start_box_; }
