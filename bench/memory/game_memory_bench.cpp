@@ -142,10 +142,12 @@ int main(int argc, char** argv) {
         app.state().rng.seed(20261210);
         std::vector<double> heap;  // after each battle
         for (int b = 1; b <= battles; ++b) {
-            // Each defeat costs the party two years of life, and a party with none left enters
-            // the battle already down: topped up, a long run keeps fighting the same battles.
-            for (int c = 1; c <= 5; ++c)
-                app.state().chara_at(c).lifespan = std::max(app.state().chara_at(c).lifespan, 20);
+            // Each defeat costs two points of lifespan, and a party with none left enters the
+            // battle already down: topped up, a long run keeps fighting the same battles.
+            for (int c = 1; c <= 5; ++c) {
+                auto& chara = app.state().chara_at(c);
+                chara.lifespan = std::max(chara.lifespan, 20);
+            }
             app.battle_model().start(BattleKind::random);
             app.battle_screen().refresh();
             const bool back = player.play_until(4 * 60 * 1000, [&] {
@@ -178,9 +180,8 @@ int main(int argc, char** argv) {
     }
     const double peak_mb = status_kb("VmHWM") / 1024;
     std::printf(
-        "whole game: peak %.1f MB (limit %.0f MB); heap in use less caches and waves, the "
-        "last five of %d battles "
-        "against the five before: %+.1f kB (limit %.0f kB)\n",
+        "whole game: peak %.1f MB (limit %.0f MB); heap in use less caches and waves, the last "
+        "five of %d battles against the five before: %+.1f kB (limit %.0f kB)\n",
         peak_mb, kPeakLimitMb, battles, growth, kGrowthLimitKb);
     if (peak_mb > kPeakLimitMb || growth > kGrowthLimitKb || !ok) {
         std::fprintf(stderr, "game memory: over the limits\n");
