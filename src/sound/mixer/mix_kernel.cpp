@@ -291,12 +291,17 @@ template <int N>
     }
 }
 
-// Whole steps of 64 bytes or two vectors of W, whichever is more; what is left goes to `rest`.
+// Whole steps of 64 bytes or two vectors of W, whichever is more, and of four 32-byte vectors at
+// seven and eight sources: there the eight pointer steps a step weigh on the rate at which
+// instructions go through (2-4 % faster; with 16-byte vectors no gain). What is left goes to
+// `rest`.
 template <class W, int N, MixFn rest>
 [[gnu::always_inline]] inline void mix_mean(std::uint8_t* out, const std::uint8_t* const* sources,
                                             int count, std::size_t n) {
     using V = typename W::V;
-    constexpr std::size_t step = sizeof(V) < 32 ? 64 : 2 * sizeof(V);
+    constexpr std::size_t step = sizeof(V) < 32              ? 64
+                                 : sizeof(V) == 32 && N >= 7 ? 4 * sizeof(V)
+                                                             : 2 * sizeof(V);
     const std::uint8_t* src[N];
     for (int s = 0; s < N; ++s) src[s] = sources[s];
     std::size_t i = 0;
