@@ -47,8 +47,11 @@ double status_kb(const char* field) {
     return -1;
 }
 
+// The arenas' chunks in use and the blocks malloc maps on their own: a wave past the mmap
+// threshold lives in the second, and the waves are subtracted whichever holds them.
 double heap_kb() {
-    return static_cast<double>(mallinfo2().uordblks) / 1024.0;
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd) / 1024.0;
 }
 
 // Bytes of the effect waves the mixer holds: those still queued on their channels (battles this
