@@ -94,10 +94,26 @@ bool KeyNav::eventFilter(QObject* obj, QEvent* e) {
     auto* member = static_cast<QWidget*>(obj);
     const Group& group = groups_[static_cast<size_t>(g)];
     const bool list = qobject_cast<QAbstractItemView*>(member) != nullptr;
+    const auto step_in_group = [&](int step) {
+        std::vector<QWidget*> order;
+        for (QWidget* m : group.members)
+            if (usable(m)) order.push_back(m);
+        auto it = std::find(order.begin(), order.end(), member);
+        if (it == order.end()) return;
+        const int n = static_cast<int>(order.size());
+        const int i = static_cast<int>(it - order.begin());
+        order[static_cast<size_t>((i + step + n) % n)]->setFocus(step > 0 ? Qt::TabFocusReason
+                                                                          : Qt::BacktabFocusReason);
+    };
     switch (k->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            if (press) jump(g, k->key() == Qt::Key_Tab ? 1 : -1);
+            // Where the arrows do not move the focus, Tab is the only way to the panel's other
+            // buttons (the battle's 逃亡 and ワープ).
+            if (press && group.arrows)
+                jump(g, k->key() == Qt::Key_Tab ? 1 : -1);
+            else if (press)
+                step_in_group(k->key() == Qt::Key_Tab ? 1 : -1);
             return true;
         case Qt::Key_Space:
             if (keep_space_) {
@@ -125,16 +141,8 @@ bool KeyNav::eventFilter(QObject* obj, QEvent* e) {
                 return true;
             }
             if (list) return false;  // the list steps through its rows itself
-            if (!press) return true;
-            std::vector<QWidget*> order;
-            for (QWidget* m : group.members)
-                if (usable(m)) order.push_back(m);
-            auto it = std::find(order.begin(), order.end(), member);
-            if (it == order.end()) return true;
-            const int n = static_cast<int>(order.size());
-            const int step = k->key() == Qt::Key_Down || k->key() == Qt::Key_Right ? 1 : -1;
-            const int i = static_cast<int>(it - order.begin());
-            order[static_cast<size_t>((i + step + n) % n)]->setFocus(Qt::TabFocusReason);
+            if (press)
+                step_in_group(k->key() == Qt::Key_Down || k->key() == Qt::Key_Right ? 1 : -1);
             return true;
         }
         default:

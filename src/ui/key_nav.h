@@ -16,7 +16,7 @@ class KeyNav : public QObject {
     explicit KeyNav(QWidget* screen);
 
     // Adds a group and returns its number. Without `arrows` the arrow keys go to the screen
-    // (the battle's movement panel steps with them).
+    // (the battle's movement panel steps with them) and Tab walks the group's members instead.
     int add_group(std::vector<QWidget*> members, bool arrows = true);
     // Space reaches the screen even from a focused button (the battle's fast-forward).
     void keep_space() { keep_space_ = true; }

@@ -532,9 +532,18 @@ class BattleScreenTest : public QObject {
         h.wait_for_turn();
         QTRY_COMPARE(focused(&s), s.idou_b);
 
-        // Movement: on 「cancel」, and the arrows still step.
+        // Movement: on 「cancel」, Tab walks the panel's usable buttons (逃亡 last, ワープ not
+        // open at this speed), and the arrows still step.
         press(&s, Qt::Key_Return);
         QVERIFY(h.visible(s.menu1));
+        QCOMPARE(focused(&s), s.Button4);
+        press(&s, Qt::Key_Tab);
+        QCOMPARE(focused(&s), s.step_buttons[int(StepButton::mae)]);  // ↑ is shut on row 0
+        press(&s, Qt::Key_Backtab);
+        press(&s, Qt::Key_Backtab);
+        QCOMPARE(focused(&s), s.nigeru_b);
+        QVERIFY(h.visible(s.menu1));
+        press(&s, Qt::Key_Tab);
         QCOMPARE(focused(&s), s.Button4);
         press(&s, Qt::Key_Left);
         QCOMPARE(int(h.gs().chara[1].x), 4);
