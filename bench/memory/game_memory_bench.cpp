@@ -108,11 +108,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot copy %s: %s\n", from.c_str(), ec.message().c_str());
         return 1;
     }
+    // A failed run keeps the folder: its shots show where the player stood.
     struct Cleanup {
         fs::path d;
+        bool keep = false;
         ~Cleanup() {
             std::error_code e;
-            fs::remove_all(d, e);
+            if (keep)
+                std::fprintf(stderr, "kept %s\n", d.c_str());
+            else
+                fs::remove_all(d, e);
         }
     } cleanup{dir};
 
@@ -138,6 +143,7 @@ int main(int argc, char** argv) {
         fs::create_directories(dir / "shots");
         if (!player.play(6 * 60 * 1000)) {
             std::fprintf(stderr, "stage 4 was not reached in six minutes\n");
+            cleanup.keep = true;
             return 1;
         }
         report(app, "stage 4 reached");
@@ -159,6 +165,7 @@ int main(int argc, char** argv) {
             });
             if (!back) {
                 std::fprintf(stderr, "random battle %d did not end in four minutes\n", b);
+                cleanup.keep = true;
                 return 1;
             }
             const std::string label = "after battle " + std::to_string(b);

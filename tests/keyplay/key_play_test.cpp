@@ -27,10 +27,13 @@ class PadHands : public Hands {
   public:
     explicit PadHands(VirtualPad& pad) : pad_(pad) {}
     void press(In in) override {
-        static const SDL_GameControllerButton buttons[] = {
-            SDL_CONTROLLER_BUTTON_DPAD_UP,   SDL_CONTROLLER_BUTTON_DPAD_DOWN,
-            SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
-            SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B};
+        static const SDL_GameControllerButton buttons[] = {SDL_CONTROLLER_BUTTON_DPAD_UP,
+                                                           SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+                                                           SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+                                                           SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+                                                           SDL_CONTROLLER_BUTTON_A,
+                                                           SDL_CONTROLLER_BUTTON_B,
+                                                           SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
         held_ = buttons[static_cast<int>(in)];
         pad_.button(held_, true);
         down_ = true;

@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@
 
 namespace lum::test {
 
-enum class In { up, down, left, right, accept, cancel };
+enum class In { up, down, left, right, accept, cancel, next };
 
 // One press at a time, by keys or by the pad; the pad's release follows on the next tick.
 class Hands {
@@ -43,8 +44,8 @@ class Hands {
 class KeyHands : public Hands {
   public:
     void press(In in) override {
-        static const Qt::Key keys[] = {Qt::Key_Up,    Qt::Key_Down,   Qt::Key_Left,
-                                       Qt::Key_Right, Qt::Key_Return, Qt::Key_Escape};
+        static const Qt::Key keys[] = {Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Left, Qt::Key_Right,
+                                       Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab};
         // From the event queue: a key that opens a message box stays in the box's loop until
         // it closes, and the player must keep looking meanwhile.
         const Qt::Key key = keys[static_cast<int>(in)];
@@ -73,6 +74,7 @@ class Player {
 
     // Plays until `goal` holds at one of the player's looks (true) or until `ms` pass.
     bool play_until(int ms, const std::function<bool()>& goal) {
+        new_battle();
         QTimer tick;
         bool done = false;
         QObject::connect(&tick, &QTimer::timeout, [&] {
@@ -94,6 +96,13 @@ class Player {
         if (!done) {
             shot("timed_out");
             for (const std::string& t : trace_) qWarning("%s", t.c_str());
+            GameState& gs = app_.state();
+            for (int u : {1, 2, 3, 4, 5, 11, 12, 13, 14, 15}) {
+                const TChara& c = gs.chara_at(u);
+                if (c.state != kStateEmpty)
+                    qWarning("unit %d at %d,%d hp %d/%d mp %d/%d state %d", u, c.x, c.y, c.hp,
+                             c.max_hp, c.mp, c.max_mp, c.state);
+            }
         }
         return done;
     }
@@ -149,6 +158,7 @@ class Player {
     }
 
     void story() {
+        new_battle();
         StoryScreen& s = app_.story_screen();
         if (s.party_box->isVisible()) {
             if (!seen.count("new member")) {
@@ -162,6 +172,7 @@ class Player {
     }
 
     void travel() {
+        new_battle();
         seen.insert("travel");
         shot("travel_stage" + std::to_string(app_.state().stage_no));
         static const char* kPlaces[] = {"m0", "m0", "m1", "m2"};
@@ -176,8 +187,14 @@ class Player {
         hands_.press(qobject_cast<PlaceButton*>(focus()) ? In::right : In::cancel);
     }
 
+    void new_battle() {
+        lowest_enemy_hp_ = std::numeric_limits<long long>::max();
+        turns_without_progress_ = 0;
+    }
+
     // The battle, through the panels: a technique whose marked squares hold an enemy, else a
-    // step towards the nearest enemy, else 待機.
+    // step towards the nearest enemy, else 待機. A battle where the enemies' hit points have not
+    // fallen for many turns (the squares next to them held by the fallen, say) is fled.
     void fight() {
         BattleModel& m = battle().model();
         const BattleWidgets& w = m.widgets();
@@ -190,8 +207,12 @@ class Player {
         if (!in_turn_) {
             in_turn_ = true;
             tried_.clear();
-            plan_ = Plan::attack;
             steps_tried_ = 0;
+            plan_ = ++turns_without_progress_ > kTurnsBeforeFlight ? Plan::flee : Plan::attack;
+            if (const long long hp = enemy_hp(); hp < lowest_enemy_hp_) {
+                lowest_enemy_hp_ = hp;
+                turns_without_progress_ = 0;
+            }
         }
         BattleScreen& b = battle();
         if (m.item_box.visible || w.menu3 || w.ken_box) return hands_.press(In::cancel);
@@ -200,6 +221,7 @@ class Player {
             if (!tried_.count(t) && hits_enemy()) {
                 seen.insert("technique");
                 shot("technique");
+                tried_.insert(t);  // a refused one (too little Mp) keeps the panel open
                 return hands_.press(In::accept);
             }
             tried_.insert(t);
@@ -221,6 +243,11 @@ class Player {
             return hands_.press(In::cancel);
         }
         if (w.menu1) {
+            if (plan_ == Plan::flee) {
+                seen.insert("flight");
+                // The question's default answer is yes.
+                return hands_.press(focus() == b.nigeru_b ? In::accept : In::next);
+            }
             if (plan_ != Plan::walk || steps_tried_ >= 4) {
                 plan_ = Plan::wait;
                 return hands_.press(In::cancel);
@@ -228,11 +255,20 @@ class Player {
             return hands_.press(step_towards_enemy(steps_tried_++));
         }
         if (!w.menu0) return;
-        QWidget* want = plan_ == Plan::attack ? b.usu_b
-                        : plan_ == Plan::walk ? b.idou_b
-                                              : b.Button3;
+        QWidget* want = plan_ == Plan::attack                        ? b.usu_b
+                        : plan_ == Plan::walk || plan_ == Plan::flee ? b.idou_b
+                                                                     : b.Button3;
         if (focus() == want) return hands_.press(In::accept);
         hands_.press(In::down);
+    }
+
+    long long enemy_hp() const {
+        const GameState& gs = app_.state();
+        long long sum = 0;
+        for (int e = kFirstEnemy; e <= kLastEnemy; ++e)
+            if (gs.chara[e].state != kStateEmpty && gs.chara[e].state != kStateDown)
+                sum += gs.chara[e].hp;
+        return sum;
     }
 
     bool hits_enemy() {
@@ -267,7 +303,8 @@ class Player {
         return order[n % 4];
     }
 
-    enum class Plan { attack, walk, wait };
+    static constexpr int kTurnsBeforeFlight = 30;
+    enum class Plan { attack, walk, wait, flee };
     App& app_;
     Hands& hands_;
     std::filesystem::path shots_;
@@ -277,6 +314,8 @@ class Player {
     std::vector<std::string> trace_;  // the last looks, shown when the run times out
     Plan plan_ = Plan::attack;
     int steps_tried_ = 0;
+    long long lowest_enemy_hp_ = 0;  // the enemies' hit points at their lowest in this battle
+    int turns_without_progress_ = 0;
 };
 
 }  // namespace lum::test
