@@ -182,6 +182,7 @@ int main(int argc, char** argv) {
             };
             growth = mean(battles - 5, 5) - mean(battles - 10, 5);
         }
+        std::printf("the key player fled %d of the %d battles\n", player.flights, battles);
         app.state().save_on_close = true;
         app.window().close();  // saves, as the player's close does
         QApplication::processEvents();

@@ -107,7 +107,7 @@ class Player {
         return done;
     }
     std::set<std::string> seen;  // what the player met on the way
-    int battles = 0;
+    int flights = 0;  // battles fled
 
   private:
     static constexpr int kTickMs = 40;
@@ -244,9 +244,11 @@ class Player {
         }
         if (w.menu1) {
             if (plan_ == Plan::flee) {
+                if (focus() != b.nigeru_b) return hands_.press(In::next);
                 seen.insert("flight");
-                // The question's default answer is yes.
-                return hands_.press(focus() == b.nigeru_b ? In::accept : In::next);
+                ++flights;
+                plan_ = Plan::wait;  // once: the question's default answer is yes
+                return hands_.press(In::accept);
             }
             if (plan_ != Plan::walk || steps_tried_ >= 4) {
                 plan_ = Plan::wait;
