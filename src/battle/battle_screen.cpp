@@ -291,7 +291,9 @@ void BattleScreen::build_key_groups() {
     for (const StepPlace& p : kSteps) steps.push_back(step_buttons[static_cast<int>(p.id)]);
     steps.insert(steps.begin() + 6, warp_b);  // the middle of the cross, after the left steps
     steps.push_back(nigeru_b);
-    movement_ = nav_->add_group(steps, false);  // the arrows step the unit
+    // The arrows step the unit, so Tab walks the panel (to 逃亡 and ワープ); past its last
+    // button it would reach the commands beneath.
+    movement_ = nav_->add_group(steps, false, true);
     auto members = [](auto& buttons, std::initializer_list<int> order) {
         std::vector<QWidget*> out;
         for (int f : order) out.push_back(buttons[static_cast<size_t>(f)]);

@@ -16,12 +16,12 @@ KeyNav::KeyNav(QWidget* screen) : QObject(screen), screen_(screen) {
     screen_->installEventFilter(this);
 }
 
-int KeyNav::add_group(std::vector<QWidget*> members, bool arrows) {
+int KeyNav::add_group(std::vector<QWidget*> members, bool arrows, bool tab_walks) {
     for (QWidget* w : members) {
         w->setFocusPolicy(Qt::TabFocus);
         w->installEventFilter(this);
     }
-    groups_.push_back({std::move(members), arrows});
+    groups_.push_back({std::move(members), arrows, tab_walks});
     return static_cast<int>(groups_.size()) - 1;
 }
 
@@ -108,12 +108,10 @@ bool KeyNav::eventFilter(QObject* obj, QEvent* e) {
     switch (k->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            // Where the arrows do not move the focus, Tab is the only way to the panel's other
-            // buttons (the battle's 逃亡 and ワープ).
-            if (press && group.arrows)
-                jump(g, k->key() == Qt::Key_Tab ? 1 : -1);
-            else if (press)
+            if (press && group.tab_walks)
                 step_in_group(k->key() == Qt::Key_Tab ? 1 : -1);
+            else if (press)
+                jump(g, k->key() == Qt::Key_Tab ? 1 : -1);
             return true;
         case Qt::Key_Space:
             if (keep_space_) {

@@ -16,8 +16,9 @@ class KeyNav : public QObject {
     explicit KeyNav(QWidget* screen);
 
     // Adds a group and returns its number. Without `arrows` the arrow keys go to the screen
-    // (the battle's movement panel steps with them) and Tab walks the group's members instead.
-    int add_group(std::vector<QWidget*> members, bool arrows = true);
+    // (the battle's movement panel steps with them); with `tab_walks` Tab and Shift+Tab walk
+    // the group's members instead of leaving it (there the only way to its other buttons).
+    int add_group(std::vector<QWidget*> members, bool arrows = true, bool tab_walks = false);
     // Space reaches the screen even from a focused button (the battle's fast-forward).
     void keep_space() { keep_space_ = true; }
     // Tab walks the screen's own focus chain (the travel map's places) instead of the groups.
@@ -45,6 +46,7 @@ class KeyNav : public QObject {
     struct Group {
         std::vector<QWidget*> members;
         bool arrows;
+        bool tab_walks;
     };
     int group_of(const QObject* w) const;
     QWidget* first_usable(int g) const;

@@ -468,6 +468,13 @@ class ShellTest : public QObject {
         key(Qt::Key_Right);
         QCOMPARE(guide.title_l->text(), QStringLiteral("能力と哀古"));
         QVERIFY(guide.contents[2]->isChecked());
+        // Tab walks the buttons, one by one.
+        guide.contents[0]->setFocus(Qt::TabFocusReason);
+        key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), guide.contents[1]);
+        key(Qt::Key_Backtab);
+        key(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), guide.close_b);
         key(Qt::Key_Escape);
         QVERIFY(!guide.isVisible());
         // The config box's 「ヘルプ」.
