@@ -107,7 +107,7 @@ class Player {
         return done;
     }
     std::set<std::string> seen;  // what the player met on the way
-    int flights = 0;  // battles fled
+    int flights = 0;             // battles fled
 
   private:
     static constexpr int kTickMs = 40;
@@ -208,11 +208,11 @@ class Player {
             in_turn_ = true;
             tried_.clear();
             steps_tried_ = 0;
-            plan_ = ++turns_without_progress_ > kTurnsBeforeFlight ? Plan::flee : Plan::attack;
             if (const long long hp = enemy_hp(); hp < lowest_enemy_hp_) {
                 lowest_enemy_hp_ = hp;
                 turns_without_progress_ = 0;
             }
+            plan_ = ++turns_without_progress_ > kTurnsBeforeFlight ? Plan::flee : Plan::attack;
         }
         BattleScreen& b = battle();
         if (m.item_box.visible || w.menu3 || w.ken_box) return hands_.press(In::cancel);
